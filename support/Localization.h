@@ -18,6 +18,8 @@ public:
     bool Load(const wchar_t* fileName);
     FARPROC GetProcAddress(const char* name) const;
     HMODULE Handle() const { return m_module; }
+    // Frees the held library, if any.
+    void Free();
 
 private:
     HMODULE m_module = nullptr;
@@ -28,12 +30,20 @@ private:
 HMODULE LoadSharedLibrary(const wchar_t* fileName);
 
 // Binds the localisation library, searching beside the given module first. True when bound.
+// The first of "<plug-in folder>\plugvkdloc.dll", "...\vkdloc.dll", "...\orvloc.dll", then
+// "vkdloc.dll" and "orvloc.dll" through LoadSharedLibrary. A second call keeps what is bound.
 bool LoadLocalization(HMODULE pluginModule);
+// Unbinds and frees the localisation library (module unload; tests that bind again).
+void UnloadLocalization();
+// The bound localisation library, or null.
+HMODULE LocalizationModule();
 void SetCurrentLocale(LANGID locale);
 int CurrentLocale();
 void AddFile(const wchar_t* path);
 // The wide text of a narrow key: its translation, or the key itself.
 std::wstring TranslateKey(const char* key);
+// The wide form of a narrow key itself, never looked up.
+std::wstring UntranslatedKey(const char* key);
 // The text of a wide key, with "%%" turned into "%".
 std::wstring TranslateWideKey(const wchar_t* key);
 bool IsRightToLeft();

@@ -1,6 +1,8 @@
 #include "support/MessageTexts.h"
 
 #include "support/Localization.h"
+#include "support/OrvInfoLog.h"
+#include "support/PrintfConversions.h"
 
 #include <cwchar>
 #include <vector>
@@ -52,17 +54,42 @@ const char kFallbackFace[] = "Tahoma";
 
 namespace {
 
+// The key itself as a wide format; only its ASCII conversions matter here.
+std::wstring WidenAscii(const char* key) {
+    std::wstring wide;
+    for (const char* p = key; *p; ++p) wide += static_cast<wchar_t>(static_cast<unsigned char>(*p));
+    return wide;
+}
+
 // Fills the "%s" conversions of a translated format with texts. The format comes from a
-// translation file, so the buffer is sized from the inputs and the result is never cut.
-std::wstring Format(const std::wstring& format, const std::wstring& first, const std::wstring& second = L"") {
+// translation file: one whose conversions differ from its key's would read arguments that
+// were never passed, so the English key is used instead. The buffer is sized from the
+// inputs and the result is never cut.
+std::wstring Format(const char* key, const std::wstring& first, const std::wstring& second = L"") {
+    std::wstring format = TranslateKey(key);
+    if (!printf_format::SameConversions(format, WidenAscii(key))) {
+        WriteLog(log_level::kError, L"Error translation does not match its key: %s", format.c_str());
+        format = UntranslatedKey(key);
+    }
     size_t capacity = format.size() + first.size() + second.size() + 64;
     std::vector<wchar_t> buffer(capacity);
-    int written = std::swprintf(buffer.data(), capacity, format.c_str(), first.c_str(), second.c_str());
+    int written = ::_snwprintf(buffer.data(), capacity - 1, format.c_str(), first.c_str(), second.c_str());
     if (written < 0) return format;
     return std::wstring(buffer.data(), static_cast<size_t>(written));
 }
 
 }  // namespace
+
+std::vector<const char*> AllKeys() {
+    using namespace keys;
+    return {kError, kErrorOccured, kFileCannotBeSaved, kBadArguments, kCouldNotReadSettings,
+            kCouldNotWriteSettings, kCouldNotCreateId, kCouldNotReadScannedImages, kSaveIn, kPluginFor,
+            kFunctionToLink, kPleaseSelectFolder, kOpenStorageFolder, kNecessaryToInstall, kInstallThe,
+            kHaveYouInstalled, kConfirmation, kSaving, kCancel, kRetry, kAbort, kSetting, kRenamedFiles,
+            kFileNamesDuplicated, kConfiguredFileName, kRenamedFileName, kDoNotShowAgain, kRenameHint,
+            kCommonSettings, kConfirmFileName, kOk, kHelp, kBrellix, kPellora, kDialogFont, kPreferredFace,
+            kFallbackFace};
+}
 
 std::wstring Error() { return TranslateKey(keys::kError); }
 std::wstring ErrorOccured() { return TranslateKey(keys::kErrorOccured); }
@@ -72,14 +99,14 @@ std::wstring CouldNotReadSettings() { return TranslateKey(keys::kCouldNotReadSet
 std::wstring CouldNotWriteSettings() { return TranslateKey(keys::kCouldNotWriteSettings); }
 std::wstring CouldNotCreateId() { return TranslateKey(keys::kCouldNotCreateId); }
 std::wstring CouldNotReadScannedImages() { return TranslateKey(keys::kCouldNotReadScannedImages); }
-std::wstring SaveIn() { return Format(TranslateKey(keys::kSaveIn), Brellix()); }
-std::wstring PluginFor() { return Format(TranslateKey(keys::kPluginFor), Pellora(), Brellix()); }
-std::wstring FunctionToLink() { return Format(TranslateKey(keys::kFunctionToLink), Brellix(), Pellora()); }
-std::wstring PleaseSelectFolder() { return Format(TranslateKey(keys::kPleaseSelectFolder), Brellix()); }
+std::wstring SaveIn() { return Format(keys::kSaveIn, Brellix()); }
+std::wstring PluginFor() { return Format(keys::kPluginFor, Pellora(), Brellix()); }
+std::wstring FunctionToLink() { return Format(keys::kFunctionToLink, Brellix(), Pellora()); }
+std::wstring PleaseSelectFolder() { return Format(keys::kPleaseSelectFolder, Brellix()); }
 std::wstring OpenStorageFolder() { return TranslateKey(keys::kOpenStorageFolder); }
-std::wstring NecessaryToInstall() { return Format(TranslateKey(keys::kNecessaryToInstall), Brellix()); }
-std::wstring InstallThe() { return Format(TranslateKey(keys::kInstallThe), Brellix()); }
-std::wstring HaveYouInstalled() { return Format(TranslateKey(keys::kHaveYouInstalled), Brellix()); }
+std::wstring NecessaryToInstall() { return Format(keys::kNecessaryToInstall, Brellix()); }
+std::wstring InstallThe() { return Format(keys::kInstallThe, Brellix()); }
+std::wstring HaveYouInstalled() { return Format(keys::kHaveYouInstalled, Brellix()); }
 std::wstring Confirmation() { return TranslateKey(keys::kConfirmation); }
 std::wstring Saving() { return TranslateKey(keys::kSaving); }
 std::wstring Cancel() { return TranslateKey(keys::kCancel); }
@@ -91,7 +118,7 @@ std::wstring FileNamesDuplicated() { return TranslateKey(keys::kFileNamesDuplica
 std::wstring ConfiguredFileName() { return TranslateKey(keys::kConfiguredFileName); }
 std::wstring RenamedFileName() { return TranslateKey(keys::kRenamedFileName); }
 std::wstring DoNotShowAgain() { return TranslateKey(keys::kDoNotShowAgain); }
-std::wstring RenameHint() { return Format(TranslateKey(keys::kRenameHint), Pellora()); }
+std::wstring RenameHint() { return Format(keys::kRenameHint, Pellora()); }
 std::wstring CommonSettings() { return TranslateKey(keys::kCommonSettings); }
 std::wstring ConfirmFileName() { return TranslateKey(keys::kConfirmFileName); }
 std::wstring Ok() { return TranslateKey(keys::kOk); }

@@ -3,8 +3,12 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace texts {
+
+// Every key of the table below, in its order (narrow; one holds two Shift-JIS marks).
+std::vector<const char*> AllKeys();
 
 std::wstring Error();                      // "Error"
 std::wstring ErrorOccured();               // "Error occured."

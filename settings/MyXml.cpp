@@ -134,6 +134,13 @@ void Harden(IXMLDOMDocument* document) {
     }
 }
 
+bool HasParseError(IXMLDOMDocument* document) {
+    raii::ComPtr<IXMLDOMParseError> error;
+    long code = 0;
+    return SUCCEEDED(document->get_parseError(error.Put())) && error && SUCCEEDED(error->get_errorCode(&code)) &&
+           code != 0;
+}
+
 }  // namespace
 
 MyXmlReader::~MyXmlReader() {
@@ -183,7 +190,10 @@ HRESULT MyXmlReader::LoadBytes(const std::string& bytes) {
     Variant source;
     Variant::Object(source, stream.Get());
     VARIANT_BOOL loaded = VARIANT_FALSE;
-    ThrowIfFailed(m_document->load(source.Get(), &loaded));
+    HRESULT status = m_document->load(source.Get(), &loaded);
+    // Some DOMs report a document that does not parse with a failed status as well; only a
+    // failure that is not a parse error escapes.
+    if (FAILED(status) && !HasParseError(m_document.Get())) throw ComError(status);
     return loaded == VARIANT_TRUE ? S_OK : E_INVALIDARG;
 }
 

@@ -144,9 +144,9 @@ bool HasSafeProlog(const std::string& bytes) {
         start = 2, width = 2, bigEndian = true;
     } else if (b(0) == 0xFF && b(1) == 0xFE) {
         start = 2, width = 2;
-    } else if (b(0) == 0 && b(1) == 0x3C) {
-        width = 2, bigEndian = true;
-    } else if (b(0) == 0x3C && b(1) == 0) {
+    } else if (b(0) == 0 && b(1) == 0x3C && b(2) == 0 && b(3) == 0x3F) {
+        width = 2, bigEndian = true;  // UTF-16 without a byte-order mark starts with "<?"
+    } else if (b(0) == 0x3C && b(1) == 0 && b(2) == 0x3F && b(3) == 0) {
         width = 2;
     }
     UnitReader units(bytes, start, width, bigEndian);

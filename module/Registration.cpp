@@ -7,6 +7,7 @@
 
 #include <oleauto.h>
 
+#include <cwchar>
 #include <string>
 
 // Present in oleaut32 but not declared by the MinGW headers.
@@ -85,6 +86,9 @@ HRESULT WriteProgIds(HKEY root) {
     raii::UniqueKey independent;
     if (SUCCEEDED(hr)) hr = WriteKey(root, kIndependentProgId, kClassName, &independent);
     if (SUCCEEDED(hr)) hr = WriteKey(independent.Get(), L"CurVer", kProgId);
+    // Not every COM runtime follows CurVer (Wine's does not): the class is named directly too,
+    // so that creation by the version-independent ProgID works everywhere.
+    if (SUCCEEDED(hr)) hr = WriteKey(independent.Get(), L"CLSID", Braced(server_ids::ClassMain()).c_str());
     return hr;
 }
 
@@ -127,11 +131,19 @@ HRESULT UnregisterOwnTypeLibrary(const std::wstring& modulePath) {
     if (FAILED(hr)) return hr;
     TLIBATTR copy = *attributes;
     library->ReleaseTLibAttr(attributes);
+    // Unregistering what is not registered leaves the wanted state; runtimes differ in the
+    // error they give for it, so look first.
+    wchar_t version[32];
+    swprintf(version, 32, L"\\%x.%x", copy.wMajorVerNum, copy.wMinorVerNum);
+    raii::UniqueKey registered;
+    if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, (L"TypeLib\\" + Braced(copy.guid) + version).c_str(), 0, KEY_READ,
+                        registered.Put()) != ERROR_SUCCESS) {
+        return S_OK;
+    }
+    registered.Reset();
     hr = g_perUser ? ::UnRegisterTypeLibForUser(copy.guid, copy.wMajorVerNum, copy.wMinorVerNum, copy.lcid,
                                                 copy.syskind)
                    : ::UnRegisterTypeLib(copy.guid, copy.wMajorVerNum, copy.wMinorVerNum, copy.lcid, copy.syskind);
-    // Unregistering what is not registered leaves the wanted state.
-    if (hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_LIBNOTREGISTERED) return S_OK;
     return hr;
 }
 

@@ -34,6 +34,7 @@ BOOL CPluginForBrellixApp::InitInstance() {
 
 void CPluginForBrellixApp::Shutdown() {
     TheModule().Term();
+    UnloadLocalization();
     TheLog().Unload();
 }
 

@@ -2,4 +2,4 @@
 #pragma once
 
 #define PLUGIN_VERSION_NUMBERS 1, 0, 0, 1
-#define PLUGIN_VERSION_TEXT "1, 0, 0, 1"
+#define PLUGIN_VERSION_TEXT "1.0.0.1"  // the dotted form the host shows

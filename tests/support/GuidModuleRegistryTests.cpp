@@ -32,7 +32,7 @@ TEST(MyModule, PluginVersionReadsBackFromItsResource) {
     MyModule module(L"PluginForBrellix.dll");
     EXPECT_EQ(module.GetHandle(), loaded.Get());
     EXPECT_EQ(module.GetFileName(), dll);
-    EXPECT_EQ(module.GetVersion(), L"1. 0. 0. 1") << "commas become dots, blanks stay";
+    EXPECT_EQ(module.GetVersion(), L"1.0.0.1") << "the version block holds the dotted form";
 }
 
 TEST(MyModule, MissingModuleOrVersionGivesEmptyText) {

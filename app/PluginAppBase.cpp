@@ -1,0 +1,124 @@
+#include "app/PluginAppBase.h"
+
+#include "app/PluginProperties.h"
+#include "support/Localization.h"
+#include "support/ResultCodes.h"
+
+std::wstring PluginAppBase::get_Name() { return GetProperties().GetName(); }
+std::wstring PluginAppBase::get_Title() { return GetProperties().GetTitle(); }
+std::wstring PluginAppBase::get_Description() { return GetProperties().GetDescription(); }
+std::wstring PluginAppBase::get_Version() { return GetProperties().GetVersion(); }
+std::wstring PluginAppBase::get_Icon() { return GetProperties().GetIconPath().GetPath(); }
+
+VARIANT_BOOL PluginAppBase::get_ShowSettingButton() { return ToVariantBool(IsSettingButtonShown()); }
+VARIANT_BOOL PluginAppBase::get_ShowCommonSettingButton() { return ToVariantBool(IsCommonSettingButtonShown()); }
+VARIANT_BOOL PluginAppBase::get_IsExecutable() { return ToVariantBool(IsExecutableEnabled()); }
+VARIANT_BOOL PluginAppBase::get_ShowSettingsSummary() { return ToVariantBool(IsSettingsSummaryShown()); }
+VARIANT_BOOL PluginAppBase::get_ShowFileNameSetting() { return ToVariantBool(IsFileNameSettingShown()); }
+VARIANT_BOOL PluginAppBase::get_ShowFileTypeSetting() { return ToVariantBool(IsFileTypeSettingShown()); }
+
+int PluginAppBase::Connect() { return OnConnect(); }
+int PluginAppBase::Disconnect() { return OnDisconnect(); }
+
+int PluginAppBase::SetLanguageID(unsigned long languageId) {
+    SetCurrentLocale(static_cast<LANGID>(languageId & 0xFFFF));
+    return result::kSuccess;
+}
+
+int PluginAppBase::CreateID(GUID* newId) {
+    MyGuid created;
+    int code = CreateIdCall(created);
+    *newId = created.GetGuid();
+    return code;
+}
+
+int PluginAppBase::DeleteID(const GUID* id) { return DeleteIdCall(MyGuid(*id)); }
+
+int PluginAppBase::CopyID(const GUID* srcId, GUID* dstId) {
+    MyGuid copy;
+    int code = CopyIdCall(MyGuid(*srcId), copy);
+    *dstId = copy.GetGuid();
+    return code;
+}
+
+int PluginAppBase::ShowSetting(const GUID* id, long window) { return ShowSettingCall(MyGuid(*id), window); }
+int PluginAppBase::ShowCommonSetting(long window) { return ShowCommonSettingCall(window); }
+
+int PluginAppBase::IsSupportedFileType(const BSTR* extension, VARIANT_BOOL* enable) {
+    bool supported = false;
+    int code = IsSupportedFileTypeCall(BstrText(*extension), supported);
+    *enable = ToVariantBool(supported);
+    return code;
+}
+
+int PluginAppBase::Execute(const GUID* id, const BSTR* fileList, VARIANT_BOOL fileDelete, long window) {
+    // Only VARIANT_TRUE itself asks for deletion: any other non-zero value keeps the sources.
+    bool deleteSources = fileDelete == VARIANT_TRUE;
+    return ExecuteCall(MyGuid(*id), MyFilePath(BstrText(*fileList)), deleteSources, window);
+}
+
+int PluginAppBase::SettingSummary(const GUID*, std::wstring& text) {
+    // The summary object and its body arrive with the settings storage; until then no text.
+    text.clear();
+    return result::kNotReady;
+}
+
+int PluginAppBase::Import(BSTR folder) { return ImportCall(MyFolderPath(BstrText(folder))); }
+int PluginAppBase::Export(BSTR folder) { return ExportCall(MyFolderPath(BstrText(folder))); }
+
+int PluginAppBase::ShowLinkButton(const GUID* id, VARIANT_BOOL* show) {
+    bool visible = false;
+    int code = ShowLinkButtonCall(MyGuid(*id), visible);
+    if (code == result::kSuccess) *show = ToVariantBool(visible);
+    return code;
+}
+
+int PluginAppBase::LinkLabel(const GUID* id, std::wstring& text) {
+    std::wstring label;
+    int code = LinkLabelCall(MyGuid(*id), label);
+    if (code == result::kSuccess) text = label;
+    return code;
+}
+
+int PluginAppBase::ClickedLinkButton(const GUID* id) { return ClickedLinkButtonCall(MyGuid(*id)); }
+
+int PluginAppBase::OnConnect() { return result::kSuccess; }
+int PluginAppBase::OnDisconnect() { return result::kSuccess; }
+
+// The bodies below arrive with their collaborators (settings, destinations, sending engine,
+// dialogs); until then each reports "not ready" rather than success.
+int PluginAppBase::CopyIdCall(const MyGuid&, MyGuid&) { return result::kNotReady; }
+int PluginAppBase::CreateIdCall(MyGuid&) { return result::kNotReady; }
+int PluginAppBase::DeleteIdCall(const MyGuid&) { return result::kNotReady; }
+int PluginAppBase::ExecuteCall(const MyGuid&, const MyFilePath&, bool, long) { return result::kNotReady; }
+int PluginAppBase::ImportCall(const MyFolderPath&) { return result::kNotReady; }
+int PluginAppBase::ExportCall(const MyFolderPath&) { return result::kNotReady; }
+int PluginAppBase::SettingSummaryCall(const MyGuid&, PluginSettingSummary&) { return result::kNotReady; }
+int PluginAppBase::ShowCommonSettingCall(long) { return result::kNotReady; }
+int PluginAppBase::ShowSettingCall(const MyGuid&, long) { return result::kNotReady; }
+int PluginAppBase::ShowLinkButtonCall(const MyGuid&, bool&) { return result::kNotReady; }
+int PluginAppBase::LinkLabelCall(const MyGuid&, std::wstring&) { return result::kNotReady; }
+int PluginAppBase::ClickedLinkButtonCall(const MyGuid&) { return result::kNotReady; }
+
+// Every file type is supported.
+int PluginAppBase::IsSupportedFileTypeCall(const std::wstring&, bool& enable) {
+    enable = true;
+    return result::kSuccess;
+}
+
+bool PluginAppBase::IsExecutableEnabled() { return true; }
+bool PluginAppBase::IsFileNameSettingShown() { return true; }
+bool PluginAppBase::IsFileTypeSettingShown() { return true; }
+bool PluginAppBase::IsSettingsSummaryShown() { return true; }
+bool PluginAppBase::IsSettingButtonShown() { return true; }
+bool PluginAppBase::IsCommonSettingButtonShown() { return true; }
+
+int PluginAppBase::PreSend(const MyGuid&, PluginDestination&, PluginTargetList&, PluginFileManager&,
+                           PluginProgressDialog&, long) {
+    return result::kSuccess;
+}
+
+int PluginAppBase::PostSend(const MyGuid&, PluginDestination&, PluginTargetList&, PluginFileManager&,
+                            PluginProgressDialog&, long, int) {
+    return result::kSuccess;
+}

@@ -156,7 +156,10 @@ int PluginFileManagerFolderEx::SendBatch(PluginTargetList* targetList, PluginDes
     while (PluginTargetFile* file = targetList->Next()) {
         int fileStatus = file->GetStatus();
         if (fileStatus != send_status::kSaved && fileStatus != send_status::kSavedUnderNewName) continue;
-        ::DeleteFileW(path_text::ForFileSystem(file->GetSavedPath().GetPath()).c_str());
+        // The copy is ours; a read-only attribute taken over from its source must not keep it.
+        std::wstring copy = path_text::ForFileSystem(file->GetSavedPath().GetPath());
+        ::SetFileAttributesW(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileW(copy.c_str());
     }
     return status;
 }

@@ -29,7 +29,9 @@ std::wstring TemporaryName(const std::wstring& folder) {
 }  // namespace
 
 DWORD CopyWithoutReplacing(const std::wstring& source, const std::wstring& target) {
-    if (path_text::Exists(target)) return ERROR_FILE_EXISTS;
+    // A taken name is reported before anything is copied; a missing source is left to the
+    // copy, which reports it as the system does.
+    if (path_text::Exists(target) && path_text::Exists(source)) return ERROR_FILE_EXISTS;
     std::wstring folder = MyFilePath(target).GetFolder();
     std::wstring temporary;
     DWORD error = ERROR_FILE_EXISTS;

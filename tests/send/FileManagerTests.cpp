@@ -276,6 +276,17 @@ TEST_F(FileManagerTest, AFolderChosenThroughSettingTakesTheFailedAndLaterFiles) 
     EXPECT_EQ(ListNames(chosen.Path()), (Names{L"a.pdf", L"b.pdf"}));
 }
 
+TEST_F(FileManagerTest, CancelWhileTheUserDecidesStopsBeforeTheNextTarget) {
+    AddSources({L"a.pdf", L"b.pdf", L"c.pdf"});
+    ASSERT_TRUE(::DeleteFileW((m_in / L"b.pdf").c_str()));
+    m_asker.endCodes = {4};
+    m_asker.beforeAnswer = [this](int) { m_manager.RequestCancel(); };
+    BatchOutcome outcome = Run(false);
+    EXPECT_EQ(m_window.posted, (Order{Start, Saved(0), Failed(1), Request, Retried(2), Cancelled(1), Finish}));
+    EXPECT_EQ(outcome.result, 1223);
+    EXPECT_TRUE(ListNames(m_out.Path()).empty()) << "the copy of the first file is removed again";
+}
+
 TEST_F(FileManagerTest, ARefusedBeginSendSkipsTheBatch) {
     AddSources({L"a.pdf"});
     m_destination.beginSendResult = 5;

@@ -124,6 +124,7 @@ TEST_F(SenderTest, AMissingSourceBesideAnExistingNameDeletesNothing) {
     WriteFileBytes(Out(L"a.pdf"), "old");
     SendOutcome outcome = SendInto(m_out.Path(), In(L"a.pdf"), true);
     EXPECT_EQ(outcome.status, ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(outcome.savedAs, Out(L"a.pdf"));
     EXPECT_EQ(ListNames(m_out.Path()), Names{L"a.pdf"});
     EXPECT_EQ(ReadFileBytes(Out(L"a.pdf")), "old");
 }
@@ -186,6 +187,31 @@ TEST_F(SenderTest, LongPathsAreCopiedAndNumberedExactly) {
     EXPECT_EQ(outcome.savedAs, plain / name);
     EXPECT_EQ(ReadFileBytes(plain / name), "long");
     EXPECT_EQ(ListNames(folder).size(), 3u);
+}
+
+TEST_F(SenderTest, NumberedNamesAroundTheClassicPathLimit) {
+    // Destination paths just below, at and beyond 260 characters, each colliding once, so the
+    // numbered candidate is four characters longer than the name it replaces.
+    for (size_t length : {240u, 247u, 248u, 255u, 256u, 259u, 260u, 261u, 270u}) {
+        ScratchFolder root;
+        std::wstring folder = path_text::Join(root.Path(), std::wstring(100, L'd'));
+        ASSERT_EQ(MyFolderPath(folder).CreateRecursive(), 0u);
+        size_t nameLength = length - folder.size() - 1;
+        std::wstring name = std::wstring(nameLength - 4, L'm') + L".pdf";
+        std::wstring target = path_text::Join(folder, name);
+        ASSERT_EQ(target.size(), length);
+        WriteLongPathFile(target, "old");
+        WriteFileBytes(m_in / name, "new");
+
+        SendOutcome outcome = SendInto(folder, m_in / name, false);
+        std::wstring expected = path_text::Join(folder, std::wstring(nameLength - 4, L'm') + L"_001.pdf");
+        EXPECT_EQ(outcome.status, send_status::kSavedUnderNewName) << length;
+        EXPECT_EQ(outcome.savedAs, expected) << length;
+        EXPECT_EQ(ReadLongPathFile(expected), "new") << length;
+        EXPECT_EQ(ReadLongPathFile(target), "old") << length;
+        EXPECT_EQ(ListNames(folder).size(), 2u) << length;
+        ::DeleteFileW((m_in / name).c_str());
+    }
 }
 
 TEST_F(SenderTest, ANameTooLongForTheFileSystemIsAFailureNotACutName) {

@@ -31,8 +31,10 @@ std::wstring TemporaryName(const std::wstring& folder) {
 DWORD CopyWithoutReplacing(const std::wstring& source, const std::wstring& target) {
     // A taken name is reported before anything is copied; a missing source is left to the
     // copy, which reports it as the system does.
-    if (path_text::Exists(target) && path_text::Exists(source)) return ERROR_FILE_EXISTS;
     std::wstring folder = MyFilePath(target).GetFolder();
+    // A target without a folder would land in whatever the process's current folder is.
+    if (folder.empty()) return ERROR_PATH_NOT_FOUND;
+    if (path_text::Exists(target) && path_text::Exists(source)) return ERROR_FILE_EXISTS;
     std::wstring temporary;
     DWORD error = ERROR_FILE_EXISTS;
     // A temporary name left over by an earlier process is simply passed by.

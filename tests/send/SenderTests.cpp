@@ -108,6 +108,7 @@ TEST_F(SenderTest, FailuresKeepTheSourceAndLeaveNothingBehind) {
     } cases[] = {
         {"missing source", false, m_out.Path(), ERROR_FILE_NOT_FOUND},
         {"missing folder", true, m_out / L"not here", ERROR_PATH_NOT_FOUND},
+        {"no folder at all", true, L"", ERROR_PATH_NOT_FOUND},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -1,0 +1,139 @@
+#include "send/PluginErrorTrigger.h"
+#include "send/SendStatus.h"
+#include "support/MessageTexts.h"
+#include "tests/send/TestDestination.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+// Answers with a fixed end code and remembers what it was asked.
+class ScriptedAsker : public PluginErrorAsker {
+public:
+    explicit ScriptedAsker(int endCode) : m_endCode(endCode) {}
+    int AskUser(HWND owner, const std::wstring& message, PluginDestination* destination) override {
+        ++calls;
+        lastOwner = owner;
+        lastMessage = message;
+        lastDestination = destination;
+        return m_endCode;
+    }
+    int calls = 0;
+    HWND lastOwner = nullptr;
+    std::wstring lastMessage;
+    PluginDestination* lastDestination = nullptr;
+
+private:
+    int m_endCode;
+};
+
+std::wstring SystemText(DWORD code) {
+    wchar_t buffer[1024] = {};
+    DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                                    buffer, 1024, nullptr);
+    return std::wstring(buffer, length);
+}
+
+// Presses OK on the first message box titled caption that appears in this process.
+class MessageBoxPresser {
+public:
+    explicit MessageBoxPresser(std::wstring caption) : m_caption(std::move(caption)) {
+        m_thread = std::thread([this] {
+            for (int i = 0; i < 1000 && !m_stop.load(); ++i) {
+                HWND box = ::FindWindowW(L"#32770", m_caption.c_str());
+                DWORD process = 0;
+                if (box) ::GetWindowThreadProcessId(box, &process);
+                if (box && process == ::GetCurrentProcessId()) {
+                    wchar_t text[256] = {};
+                    ::GetDlgItemTextW(box, 0xFFFF, text, 256);
+                    m_text = text;
+                    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+                    m_pressed = true;
+                    return;
+                }
+                ::Sleep(20);
+            }
+        });
+    }
+    ~MessageBoxPresser() {
+        m_stop = true;
+        if (m_thread.joinable()) m_thread.join();
+    }
+    bool Pressed() const { return m_pressed.load(); }
+    std::wstring Text() {
+        m_stop = true;
+        if (m_thread.joinable()) m_thread.join();
+        return m_text;
+    }
+
+private:
+    std::wstring m_caption;
+    std::wstring m_text;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_pressed{false};
+    std::thread m_thread;
+};
+
+}  // namespace
+
+TEST(PluginErrorTrigger, MessageIsTheFixedTextFollowedByTheSystemsDescription) {
+    std::wstring description = SystemText(ERROR_ACCESS_DENIED);
+    ASSERT_FALSE(description.empty());
+    EXPECT_EQ(PluginErrorTrigger::MessageFor(ERROR_ACCESS_DENIED), texts::FileCannotBeSaved() + description);
+    EXPECT_EQ(texts::FileCannotBeSaved(), L"The file cannot be saved.");
+    EXPECT_EQ(PluginErrorTrigger::MessageFor(0x2000FFFF), L"The file cannot be saved.");
+}
+
+TEST(PluginErrorTrigger, DialogEndCodesBecomeDecisions) {
+    struct Case {
+        int endCode;
+        int decision;
+    } cases[] = {{4, send_status::kRetry}, {5, send_status::kRetry}, {3, send_status::kAbort},
+                 {2, send_status::kAbort}, {-1, send_status::kAbort}, {1, send_status::kAbort}};
+    TestDestination destination(L"C:\\out");
+    HWND owner = ::GetDesktopWindow();
+    for (const Case& c : cases) {
+        ScriptedAsker asker(c.endCode);
+        PluginErrorTrigger trigger(ERROR_ACCESS_DENIED, &destination, &asker);
+        EXPECT_EQ(trigger.GetStatus(), send_status::kNotSentYet);
+        int answer = 0;
+        std::thread worker([&] { answer = trigger.Send(&destination, false); });  // waits for Run
+        EXPECT_EQ(trigger.Run(owner), 0);
+        worker.join();
+        EXPECT_EQ(answer, c.decision) << c.endCode;
+        EXPECT_EQ(trigger.GetStatus(), c.decision);
+        EXPECT_EQ(asker.calls, 1);
+        EXPECT_EQ(asker.lastOwner, owner);
+        EXPECT_EQ(asker.lastDestination, &destination);
+        EXPECT_EQ(asker.lastMessage, PluginErrorTrigger::MessageFor(ERROR_ACCESS_DENIED));
+        // A later pass finds the decision taken and goes on without waiting.
+        EXPECT_EQ(trigger.Send(&destination, false), send_status::kGoOn);
+    }
+}
+
+TEST(PluginErrorTrigger, ADecisionTakenBeforeTheWorkerArrivesStillReachesIt) {
+    TestDestination destination(L"C:\\out");
+    for (int endCode : {4, 3}) {
+        ScriptedAsker asker(endCode);
+        PluginErrorTrigger trigger(ERROR_ACCESS_DENIED, &destination, &asker);
+        EXPECT_EQ(trigger.Run(nullptr), 0);
+        EXPECT_EQ(trigger.Send(&destination, false), endCode == 4 ? send_status::kRetry : send_status::kAbort);
+        EXPECT_EQ(trigger.Send(&destination, false), send_status::kGoOn);
+    }
+}
+
+TEST(PluginErrorTrigger, WithoutADestinationTheUserIsToldAndTheWorkerReleasedWithAbort) {
+    ScriptedAsker asker(4);
+    PluginErrorTrigger trigger(ERROR_ACCESS_DENIED, nullptr, &asker);
+    int answer = 0;
+    std::thread worker([&] { answer = trigger.Send(nullptr, false); });
+    MessageBoxPresser presser(texts::Error());
+    EXPECT_EQ(trigger.Run(nullptr), result::kBadArguments);
+    worker.join();
+    EXPECT_EQ(presser.Text(), texts::ErrorOccured());
+    EXPECT_EQ(answer, send_status::kAbort);
+    EXPECT_EQ(asker.calls, 0);
+}

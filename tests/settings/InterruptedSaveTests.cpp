@@ -13,6 +13,7 @@ using testing_support::ScratchFolder;
 namespace {
 
 constexpr wchar_t kLoopFileVariable[] = L"PLUGIN_TEST_SAVE_LOOP_FILE";
+constexpr wchar_t kSavedEventVariable[] = L"PLUGIN_TEST_SAVE_LOOP_EVENT";
 constexpr int kElements = 20000;
 
 // A big document whose every element carries the version, so a torn mix of two saves shows.
@@ -46,8 +47,15 @@ int LoadedVersion(const std::wstring& path) {
 TEST(SaveInterruption, DISABLED_SaveLoop) {
     wchar_t path[1024] = {};
     ASSERT_GT(::GetEnvironmentVariableW(kLoopFileVariable, path, 1024), 0u);
+    wchar_t eventName[128] = {};
+    ASSERT_GT(::GetEnvironmentVariableW(kSavedEventVariable, eventName, 128), 0u);
+    raii::UniqueHandle saved(::OpenEventW(EVENT_MODIFY_STATE, FALSE, eventName));
+    ASSERT_TRUE(saved);
     raii::ComApartment apartment;
-    for (int version = 1;; ++version) SaveVersion(path, version);
+    for (int version = 1;; ++version) {
+        SaveVersion(path, version);
+        ::SetEvent(saved.Get());
+    }
 }
 
 TEST(SaveInterruption, KilledSaverLeavesALoadableFile) {
@@ -60,8 +68,14 @@ TEST(SaveInterruption, KilledSaverLeavesALoadableFile) {
     wchar_t self[MAX_PATH] = {};
     ASSERT_GT(::GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
     ASSERT_TRUE(::SetEnvironmentVariableW(kLoopFileVariable, path.c_str()));
+    // The saver signals after each complete save; the kill comes at a varying moment of a
+    // later save, however slow the machine is.
+    const std::wstring eventName = L"PluginTestSaved" + std::to_wstring(::GetCurrentProcessId());
+    raii::UniqueHandle saved(::CreateEventW(nullptr, FALSE, FALSE, eventName.c_str()));
+    ASSERT_TRUE(saved);
+    ASSERT_TRUE(::SetEnvironmentVariableW(kSavedEventVariable, eventName.c_str()));
     int lastVersion = 0;
-    const DWORD delays[] = {150, 260, 330, 410, 520, 600};
+    const DWORD delays[] = {0, 15, 30, 45, 60, 75};
     for (DWORD delay : delays) {
         std::wstring command = std::wstring(L"\"") + self +
                                L"\" --gtest_also_run_disabled_tests --gtest_filter=SaveInterruption.DISABLED_SaveLoop";
@@ -72,6 +86,9 @@ TEST(SaveInterruption, KilledSaverLeavesALoadableFile) {
                                      &startup, &process));
         raii::UniqueHandle processHandle(process.hProcess);
         raii::UniqueHandle threadHandle(process.hThread);
+        HANDLE waitFor[] = {saved.Get(), process.hProcess};
+        ASSERT_EQ(::WaitForMultipleObjects(2, waitFor, FALSE, 120000), WAIT_OBJECT_0)
+            << "the saver stopped by itself or never completed a save";
         ASSERT_EQ(::WaitForSingleObject(process.hProcess, delay), static_cast<DWORD>(WAIT_TIMEOUT))
             << "the saver stopped by itself";
         ASSERT_TRUE(::TerminateProcess(process.hProcess, 9));
@@ -82,6 +99,7 @@ TEST(SaveInterruption, KilledSaverLeavesALoadableFile) {
         lastVersion = version > lastVersion ? version : lastVersion;
     }
     ::SetEnvironmentVariableW(kLoopFileVariable, nullptr);
+    ::SetEnvironmentVariableW(kSavedEventVariable, nullptr);
     EXPECT_GT(lastVersion, 0) << "no save completed: the kills did not hit a running saver";
 }
 

@@ -1,8 +1,14 @@
 #include "app/PluginAppBase.h"
 
+#include "app/PluginImportSetting.h"
 #include "app/PluginProperties.h"
+#include "settings/PluginSettingFile.h"
+#include "settings/PluginSettingSummary.h"
 #include "support/Localization.h"
+#include "support/OrvInfoLog.h"
 #include "support/ResultCodes.h"
+
+#include <memory>
 
 std::wstring PluginAppBase::get_Name() { return GetProperties().GetName(); }
 std::wstring PluginAppBase::get_Title() { return GetProperties().GetTitle(); }
@@ -57,10 +63,12 @@ int PluginAppBase::Execute(const GUID* id, const BSTR* fileList, VARIANT_BOOL fi
     return ExecuteCall(MyGuid(*id), MyFilePath(BstrText(*fileList)), deleteSources, window);
 }
 
-int PluginAppBase::SettingSummary(const GUID*, std::wstring& text) {
-    // The summary object and its body arrive with the settings storage; until then no text.
-    text.clear();
-    return result::kNotReady;
+int PluginAppBase::SettingSummary(const GUID* id, std::wstring& text) {
+    PluginSettingSummary summary;
+    int code = SettingSummaryCall(MyGuid(*id), summary);
+    // The host gets whatever lines were collected, also when the body failed.
+    text = summary.GetText();
+    return code;
 }
 
 int PluginAppBase::Import(BSTR folder) { return ImportCall(MyFolderPath(BstrText(folder))); }
@@ -91,14 +99,54 @@ int PluginAppBase::CopyIdCall(const MyGuid&, MyGuid&) { return result::kNotReady
 int PluginAppBase::CreateIdCall(MyGuid&) { return result::kNotReady; }
 int PluginAppBase::DeleteIdCall(const MyGuid&) { return result::kNotReady; }
 int PluginAppBase::ExecuteCall(const MyGuid&, const MyFilePath&, bool, long) { return result::kNotReady; }
-int PluginAppBase::ImportCall(const MyFolderPath&) { return result::kNotReady; }
-int PluginAppBase::ExportCall(const MyFolderPath&) { return result::kNotReady; }
 int PluginAppBase::SettingSummaryCall(const MyGuid&, PluginSettingSummary&) { return result::kNotReady; }
 int PluginAppBase::ShowCommonSettingCall(long) { return result::kNotReady; }
 int PluginAppBase::ShowSettingCall(const MyGuid&, long) { return result::kNotReady; }
 int PluginAppBase::ShowLinkButtonCall(const MyGuid&, bool&) { return result::kNotReady; }
 int PluginAppBase::LinkLabelCall(const MyGuid&, std::wstring&) { return result::kNotReady; }
 int PluginAppBase::ClickedLinkButtonCall(const MyGuid&) { return result::kNotReady; }
+
+int PluginAppBase::ImportCall(const MyFolderPath& folder) {
+    WriteLog(log_level::kTrace, L"PluginApiImportBase::Call");
+    std::unique_ptr<PluginSettingFile> settingFile(CreateSettingFile());
+    MyFilePath settingsPath{std::wstring()};
+    settingFile->GetFilePath(settingsPath);
+    // Without a settings location there is nothing to merge into (reads report 2 the same way).
+    if (settingsPath.GetPath().empty()) return result::kFileNotFound;
+
+    MyFolderPath settingsFolder(settingsPath.GetFolder());
+    if (!settingsFolder.Exists()) {
+        DWORD created = settingsFolder.CreateRecursive();
+        if (created != 0) {
+            WriteLog(log_level::kError, L"Error destinationFolderPath.Create create = %d", static_cast<int>(created));
+            return static_cast<int>(created);
+        }
+    }
+    // The exported file carries the settings file's own name.
+    MyFilePath importPath(folder.Join(settingsPath.GetFileName()).GetPath());
+    if (!importPath.Exists()) return result::kSuccess;
+
+    std::unique_ptr<PluginImportSetting> importer(CreateImportSetting());
+    return importer->ImportFile(settingsPath, importPath);
+}
+
+int PluginAppBase::ExportCall(const MyFolderPath& folder) {
+    WriteLog(log_level::kTrace, L"PluginApiExportBase::Call");
+    std::unique_ptr<PluginSettingFile> settingFile(CreateSettingFile());
+    MyFilePath settingsPath{std::wstring()};
+    settingFile->GetFilePath(settingsPath);
+    if (!settingsPath.Exists()) return result::kSuccess;  // nothing saved yet, nothing to export
+
+    // The host's folder is not created: a missing folder is the copy's own error.
+    MyFilePath exportPath(folder.Join(settingsPath.GetFileName()).GetPath());
+    if (!::CopyFileW(path_text::ForFileSystem(settingsPath.GetPath()).c_str(),
+                     path_text::ForFileSystem(exportPath.GetPath()).c_str(), FALSE)) {
+        int error = static_cast<int>(::GetLastError());
+        WriteLog(log_level::kError, L"Error CopyFile err = %d", error);
+        return error;
+    }
+    return result::kSuccess;
+}
 
 // Every file type is supported.
 int PluginAppBase::IsSupportedFileTypeCall(const std::wstring&, bool& enable) {

@@ -5,8 +5,15 @@
 #include "app/PluginAppFolder.h"
 #include "app/PluginProperties.h"
 
+#include <string>
+
 class PluginAppBrellix : public PluginAppFolder {
 public:
+    PluginAppBrellix() = default;
+    // settingsBaseFolder stands in for the roaming application-data folder under which the
+    // settings file lies (tests and tools point the plug-in at a scratch folder this way).
+    explicit PluginAppBrellix(std::wstring settingsBaseFolder) : m_settingsBaseFolder(std::move(settingsBaseFolder)) {}
+
     PluginProperties& GetProperties() override { return m_properties; }
 
     PluginDestination* CreateDestination() override;
@@ -20,4 +27,5 @@ public:
 
 private:
     PluginPropertiesBrellix m_properties;
+    std::wstring m_settingsBaseFolder;  // empty: the roaming application-data folder
 };

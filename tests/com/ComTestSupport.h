@@ -2,6 +2,8 @@
 // and looking at registry keys.
 #pragma once
 
+#include "tests/common/ProcessRun.h"
+
 #include <windows.h>
 
 #include <string>
@@ -16,12 +18,8 @@ extern const wchar_t kIndependentProgId[];
 
 std::wstring PluginDllPath();
 
-struct ProcessResult {
-    DWORD exitCode = 0xFFFFFFFF;
-    std::string output;  // stdout and stderr
-};
-// Runs a command line and waits for it; output is collected through a file.
-ProcessResult RunProcess(const std::wstring& commandLine);
+using testing_support::ProcessResult;
+using testing_support::RunProcess;
 
 bool KeyExists(HKEY root, const std::wstring& subKey);
 // The default value (or a named value) of a key; empty when missing.
@@ -30,6 +28,6 @@ std::wstring ReadString(HKEY root, const std::wstring& subKey, const wchar_t* va
 // Registers or unregisters the DLL through regsvr32 with extra switches; the exit code.
 DWORD RegSvr32(const std::wstring& switches);
 
-std::vector<std::string> Lines(const std::string& bytes);
+using testing_support::Lines;
 
 }  // namespace com_testing

@@ -1,0 +1,44 @@
+// Shared fixture of the application-object tests: the real plug-in object with its settings
+// file under a scratch folder that stands in for the roaming application-data folder, and the
+// log captured through the stand-in log library.
+#pragma once
+
+#include "app/PluginAppBrellix.h"
+#include "settings/PluginSettingFile.h"
+#include "support/Raii.h"
+#include "tests/common/LogCapture.h"
+#include "tests/common/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace app_testing {
+
+// Braced job IDs as the settings file holds them.
+constexpr char kIdA[] = "{0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9}";
+constexpr char kIdB[] = "{11111111-2222-3333-4444-555555555555}";
+constexpr char kIdC[] = "{C0C0C0C0-0000-1111-2222-333333333333}";
+
+// A settings file of two jobs and a common section, as the plug-in saves one.
+std::string SettingsText(const std::string& sections);
+// "<Setting ID=... LastUpdate=...>parameters</Setting>"
+std::string Record(const char* id, const char* stamp, const std::string& parameters);
+
+class AppFixture : public ::testing::Test {
+protected:
+    AppFixture() : m_app(m_base.Path()) {}
+
+    // Where the plug-in keeps its settings file in this test.
+    std::wstring SettingsPath() const;
+    void WriteSettings(const std::string& text) const;
+    std::string Saved() const;
+    bool SettingsExist() const;
+
+    raii::ComApartment m_apartment;
+    testing_support::ScratchFolder m_base;
+    testing_support::LogCapture m_log;
+    PluginAppBrellix m_app;
+};
+
+}  // namespace app_testing

@@ -113,28 +113,35 @@ public:
                 Flags();
             } else if (command == L"connect") {
                 LONG r = 0;
-                Report(L"Connect", m_plugin->Connect(&r), r);
+                HRESULT hr = m_plugin->Connect(&r);
+                Report(L"Connect", hr, r);
             } else if (command == L"disconnect") {
                 LONG r = 0;
-                Report(L"Disconnect", m_plugin->Disconnect(&r), r);
+                HRESULT hr = m_plugin->Disconnect(&r);
+                Report(L"Disconnect", hr, r);
             } else if (command == L"set-language" && next(a)) {
                 LONG r = 0;
-                Report(L"SetLanguageID", m_plugin->SetLanguageID(static_cast<unsigned short>(std::wcstoul(a.c_str(), nullptr, 0)), &r), r);
+                HRESULT hr = m_plugin->SetLanguageID(static_cast<unsigned short>(std::wcstoul(a.c_str(), nullptr, 0)), &r);
+                Report(L"SetLanguageID", hr, r);
             } else if (command == L"create-id") {
                 CreateId();
             } else if (command == L"delete-id" && NextId(next, id)) {
                 LONG r = 0;
-                Report(L"DeleteID", m_plugin->DeleteID(id, &r), r);
+                HRESULT hr = m_plugin->DeleteID(id, &r);
+                Report(L"DeleteID", hr, r);
             } else if (command == L"copy-id" && NextId(next, id)) {
                 GUID copy = {};
                 LONG r = 0;
-                Report(L"CopyID", m_plugin->CopyID(id, &copy, &r), r, L" dstid=" + GuidText(copy));
+                HRESULT hr = m_plugin->CopyID(id, &copy, &r);
+                Report(L"CopyID", hr, r, L" dstid=" + GuidText(copy));
             } else if (command == L"show-setting" && NextId(next, id)) {
                 LONG r = 0;
-                Report(L"ShowSetting", m_plugin->ShowSetting(id, m_window, &r), r);
+                HRESULT hr = m_plugin->ShowSetting(id, m_window, &r);
+                Report(L"ShowSetting", hr, r);
             } else if (command == L"common-setting") {
                 LONG r = 0;
-                Report(L"ShowCommonSetting", m_plugin->ShowCommonSetting(m_window, &r), r);
+                HRESULT hr = m_plugin->ShowCommonSetting(m_window, &r);
+                Report(L"ShowCommonSetting", hr, r);
             } else if (command == L"summary" && NextId(next, id)) {
                 BSTR text = nullptr;
                 LONG r = 0;
@@ -144,7 +151,8 @@ public:
             } else if (command == L"link-state" && NextId(next, id)) {
                 VARIANT_BOOL show = VARIANT_FALSE;
                 LONG r = 0;
-                Report(L"ShowLinkButton", m_plugin->ShowLinkButton(id, &show, &r), r, L" bShow=" + Flag(show));
+                HRESULT hr = m_plugin->ShowLinkButton(id, &show, &r);
+                Report(L"ShowLinkButton", hr, r, L" bShow=" + Flag(show));
             } else if (command == L"link-label" && NextId(next, id)) {
                 BSTR text = nullptr;
                 LONG r = 0;
@@ -153,15 +161,18 @@ public:
                 Report(L"LinkLabel", hr, r, L" Text=" + BstrText(text));
             } else if (command == L"open-link" && NextId(next, id)) {
                 LONG r = 0;
-                Report(L"ClickedLinkButton", m_plugin->ClickedLinkButton(id, &r), r);
+                HRESULT hr = m_plugin->ClickedLinkButton(id, &r);
+                Report(L"ClickedLinkButton", hr, r);
             } else if (command == L"execute" && next(a) && next(b)) {
                 Execute(a, b, args, i);
             } else if (command == L"export" && next(a)) {
                 LONG r = 0;
-                Report(L"Export", m_plugin->Export(NewBstr(a).Get(), &r), r);
+                HRESULT hr = m_plugin->Export(NewBstr(a).Get(), &r);
+                Report(L"Export", hr, r);
             } else if (command == L"import" && next(a)) {
                 LONG r = 0;
-                Report(L"Import", m_plugin->Import(NewBstr(a).Get(), &r), r);
+                HRESULT hr = m_plugin->Import(NewBstr(a).Get(), &r);
+                Report(L"Import", hr, r);
             } else {
                 PrintLine(L"usage error at \"" + command + L"\"");
                 return false;
@@ -185,6 +196,8 @@ private:
         return true;
     }
 
+    // Callers make the call first and report afterwards: the out-values must be read after
+    // the call, which argument evaluation order would not guarantee.
     void Report(const wchar_t* method, HRESULT hr, LONG retVal, const std::wstring& outValues = L"") {
         if (FAILED(hr)) m_allSucceeded = false;
         PrintLine(std::wstring(method) + L": " + Result(hr) + RetVal(retVal) + outValues);

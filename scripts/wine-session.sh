@@ -50,6 +50,9 @@ case "$action" in
     export DISPLAY="$(cat "$state/display")"
     make_prefix
     "$WINESERVER" -p
+    # Without a window manager on Xvfb, let Wine draw captions and frames itself, so that
+    # screenshots of dialogs show their captions.
+    "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null || true
     # Start Wine's background services now, with their output away from the test runner:
     # CTest waits for every process that holds a test's output pipe, and a service started
     # by the first test would hold it until the server stops.

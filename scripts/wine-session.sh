@@ -49,6 +49,11 @@ case "$action" in
     start_xvfb
     export DISPLAY="$(cat "$state/display")"
     make_prefix
+    # Wine's own fonts (Tahoma and others, as on Windows) are not found by this Wine build:
+    # give them to the prefix so that dialogs are laid out with the faces they ask for.
+    if [ -d /usr/share/wine/fonts ]; then
+      cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+    fi
     "$WINESERVER" -p
     # Without a window manager on Xvfb, let Wine draw captions and frames itself, so that
     # screenshots of dialogs show their captions.

@@ -9,6 +9,8 @@
 #include "support/ValueText.h"
 #include "ui/DialogTemplate.h"
 
+#include <commctrl.h>
+
 #include <utility>
 #include <vector>
 
@@ -27,6 +29,12 @@ bool IsDialogWindow(HWND hwnd) {
 // The in-memory template of templateId with the dialog font of the current locale. Without a
 // usable font text the template keeps its own font.
 DialogTemplate PrepareTemplate(UINT templateId) {
+    // The templates hold common controls (progress bar, list view): register their classes.
+    static const bool registered = [] {
+        INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_PROGRESS_CLASS | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+        return ::InitCommonControlsEx(&classes) != FALSE;
+    }();
+    (void)registered;
     std::wstring face;
     int size = 0;
     bool haveFont = DialogFontFromLocale(face, size);
@@ -127,9 +135,10 @@ INT_PTR CPluginBaseDialog::DoModal() {
 
 int CPluginBaseDialog::MessageBox(const std::wstring& text, const std::wstring& caption, UINT style) {
     std::wstring shownCaption = caption.empty() ? ApplicationName() : caption;
-    if (RightToLeft()) style |= MB_RTLREADING;
-    return ::MessageBoxW(m_hwnd, text.c_str(), shownCaption.c_str(), style);
+    return ::MessageBoxW(m_hwnd, text.c_str(), shownCaption.c_str(), MessageBoxStyle(style));
 }
+
+UINT CPluginBaseDialog::MessageBoxStyle(UINT style) const { return RightToLeft() ? style | MB_RTLREADING : style; }
 
 int CPluginBaseDialog::OnCreate(CREATESTRUCTW* create) {
     if (::CallWindowProcW(m_previousProc, m_hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(create)) == -1) {

@@ -44,6 +44,10 @@ public:
     // An empty caption shows the application's name (the module's file name without extension).
     int MessageBox(const std::wstring& text, const std::wstring& caption, UINT style);
 
+    // The style MessageBox hands to the platform: MB_RTLREADING added where the language
+    // reads right to left.
+    UINT MessageBoxStyle(UINT style) const;
+
     HWND GetSafeHwnd() const { return m_hwnd; }
     UINT TemplateId() const { return m_templateId; }
 

@@ -79,6 +79,7 @@ bool DialogTemplate::Load(HMODULE module, UINT templateId) {
 }
 
 DWORD DialogTemplate::Style() const {
+    if (IsEmpty()) return 0;
     DialogExHeader header;
     std::memcpy(&header, Bytes(), sizeof header);
     return header.style;

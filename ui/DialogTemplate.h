@@ -23,6 +23,8 @@ public:
     // The declared font; false when the template declares none.
     bool GetFont(std::wstring& face, WORD& pointSize) const;
 
+    // The dialog's window style; 0 when empty.
+    DWORD Style() const;
     bool IsEmpty() const { return m_size == 0; }
     // The template for the platform's indirect dialog functions; null when empty.
     const DLGTEMPLATE* Get() const;
@@ -36,7 +38,6 @@ private:
     };
 
     bool Parse(Layout& layout) const;
-    DWORD Style() const;
     BYTE* Bytes() { return reinterpret_cast<BYTE*>(m_words.data()); }
     const BYTE* Bytes() const { return reinterpret_cast<const BYTE*>(m_words.data()); }
 

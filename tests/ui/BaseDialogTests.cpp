@@ -141,15 +141,15 @@ struct TemplateSpec {
 };
 
 const LONG_PTR kButtonType = BS_TYPEMASK;
-// A bordered control: the dialog manager turns WS_BORDER into a client edge (the progress
-// bar then into a static edge).
+// A bordered control: the dialog manager turns WS_BORDER into a client edge. (The progress
+// bar's border is not checked: the themed control drops its edges itself.)
 const LONG_PTR kBordered = 0x10000000000LL;
 const TemplateSpec kTemplates[] = {
     {"Progress", IDD_PROGRESS, L"Processing", 286, 84,
      {{IDC_SAVING_TEXT, L"Static", 7, 7, 272, 8, L"Saving...", SS_TYPEMASK, SS_LEFT},
       {IDC_FILE_NAME_TEXT, L"Static", 7, 19, 272, 8, L"Name", SS_TYPEMASK, SS_LEFT},
       {IDC_COUNTER_TEXT, L"Static", 7, 31, 272, 8, L"1 / 1", SS_TYPEMASK, SS_LEFT},
-      {IDC_PROGRESS_BAR, L"msctls_progress32", 7, 46, 272, 10, L"", PBS_MARQUEE | kBordered, PBS_MARQUEE | kBordered},
+      {IDC_PROGRESS_BAR, L"msctls_progress32", 7, 46, 272, 10, L"", PBS_MARQUEE, PBS_MARQUEE},
       {IDCANCEL, L"Button", 229, 63, 50, 14, L"Cancel", kButtonType | WS_TABSTOP, BS_PUSHBUTTON | WS_TABSTOP}}},
     {"Error", IDD_ERROR, L"Error", 264, 83,
      {{IDC_RETRY, L"Button", 17, 59, 70, 17, L"Retry", kButtonType | WS_TABSTOP, BS_PUSHBUTTON | WS_TABSTOP},

@@ -4,6 +4,8 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
+
 namespace {
 
 FolderBrowseDialog* g_current = nullptr;
@@ -138,6 +140,28 @@ void FolderBrowseDialog::AddExtraButton(HWND picker) {
 
     g_previousProc = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(picker, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PickerProc)));
+
+    // A picker that opens too narrow would have the button over its own buttons on the left
+    // (the new-folder button) or past its left edge: widen it by the overlap, OK and the button move right with it.
+    RECT placed = ChildRect(picker, m_extraButton);
+    LONG overlap = std::max<LONG>(0, kGapToOk - placed.left);  // nor past the picker's left edge
+    for (HWND child = ::GetWindow(picker, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t className[16] = {};
+        ::GetClassNameW(child, className, 16);
+        // The picker may show its buttons only after this callback: look at every button.
+        if (child == m_extraButton || child == ok || ::lstrcmpiW(className, L"Button") != 0) continue;
+        RECT other = ChildRect(picker, child);
+        bool sameRow = other.top < placed.bottom && other.bottom > placed.top;
+        if (sameRow && other.left < placed.right && other.right + kGapToOk > placed.left) {
+            overlap = std::max(overlap, other.right + kGapToOk - placed.left);
+        }
+    }
+    RECT window = {};
+    ::GetWindowRect(picker, &window);
+    if (overlap > 0) {
+        ::SetWindowPos(picker, nullptr, 0, 0, window.right - window.left + overlap, window.bottom - window.top,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 // Keeps the extra button kGapToOk pixels left of OK, OK's top and height, its own width.

@@ -138,13 +138,13 @@ int CPluginBaseDialog::MessageBox(const std::wstring& text, const std::wstring& 
     return ::MessageBoxW(m_hwnd, text.c_str(), shownCaption.c_str(), MessageBoxStyle(style));
 }
 
-UINT CPluginBaseDialog::MessageBoxStyle(UINT style) const { return RightToLeft() ? style | MB_RTLREADING : style; }
+UINT CPluginBaseDialog::MessageBoxStyle(UINT style) const { return IsRightToLeft() ? style | MB_RTLREADING : style; }
 
 int CPluginBaseDialog::OnCreate(CREATESTRUCTW* create) {
     if (::CallWindowProcW(m_previousProc, m_hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(create)) == -1) {
         return -1;
     }
-    if (RightToLeft()) {
+    if (IsRightToLeft()) {
         LONG_PTR exStyle = ::GetWindowLongPtrW(m_hwnd, GWL_EXSTYLE);
         ::SetWindowLongPtrW(m_hwnd, GWL_EXSTYLE, exStyle | WS_EX_LAYOUTRTL);
     }
@@ -180,8 +180,6 @@ void CPluginBaseDialog::OnOK() {
 void CPluginBaseDialog::OnCancel() { EndDialog(IDCANCEL); }
 
 bool CPluginBaseDialog::OnMessage(UINT, WPARAM, LPARAM, INT_PTR&) { return false; }
-
-bool CPluginBaseDialog::RightToLeft() const { return IsRightToLeft(); }
 
 bool CPluginBaseDialog::UpdateData(bool saveAndValidate) {
     if (!m_hwnd) return false;

@@ -65,8 +65,6 @@ protected:
     virtual void OnCancel();
     // Any other message; return true (and set result) when handled.
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
-    // Whether the dialog lays out and reads right to left; IsRightToLeft() of the current locale.
-    virtual bool RightToLeft() const;
 
     // True after moving the values (controls into members when saveAndValidate).
     bool UpdateData(bool saveAndValidate = true);

@@ -308,57 +308,6 @@ TEST_P(FontText, ChoosesFaceAndSize) {
 INSTANTIATE_TEST_SUITE_P(Cases, FontText, ::testing::ValuesIn(kFontTexts),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// ---- Right-to-left ------------------------------------------------------------------------
-
-// The common setting dialog as in locale 1025 (Arabic), which the localisation library would
-// report; WM_APP makes it show a message box through the base.
-class ArabicCommonSettingDialog : public PluginCommonSettingDialog {
-public:
-    explicit ArabicCommonSettingDialog(bool rightToLeft) : PluginCommonSettingDialog(nullptr), m_rtl(rightToLeft) {}
-    int boxResult = 0;
-
-protected:
-    bool RightToLeft() const override { return m_rtl; }
-    bool OnMessage(UINT message, WPARAM, LPARAM, INT_PTR&) override {
-        if (message != WM_APP) return false;
-        boxResult = MessageBox(L"Box text", L"", MB_OK);
-        return true;
-    }
-
-private:
-    bool m_rtl;
-};
-
-class RightToLeft : public ::testing::TestWithParam<bool> {};
-
-TEST_P(RightToLeft, MirrorsTheDialogAndItsMessageBoxes) {
-    bool rtl = GetParam();
-    ArabicCommonSettingDialog dialog(rtl);
-    UiRobot robot([&](UiRobot& r) {
-        HWND window = r.WaitForWindow(L"#32770", L"Common settings");
-        EXPECT_EQ((r.ExStyle(window) & WS_EX_LAYOUTRTL) != 0, rtl);
-        ::PostMessageW(window, WM_APP, 0, 0);
-        // With no caption the box shows the program's name; the dialog owns it.
-        HWND shown = r.WaitForWindow(L"#32770", L"ui_tests");
-        EXPECT_EQ(::GetWindow(shown, GW_OWNER), window);
-        UiRobot::MessageBoxSeen box = r.AnswerMessageBox(L"ui_tests", IDOK);
-        EXPECT_EQ(box.text, L"Box text");
-        // The box itself does not show the reading order in its window styles under Wine: check
-        // the style the base hands to the platform.
-        EXPECT_EQ(dialog.MessageBoxStyle(MB_OK), rtl ? UINT(MB_OK | MB_RTLREADING) : UINT(MB_OK));
-        EXPECT_EQ(dialog.MessageBoxStyle(MB_YESNO | MB_ICONERROR),
-                  UINT(MB_YESNO | MB_ICONERROR) | (rtl ? MB_RTLREADING : 0));
-        if (rtl) r.Screenshot(L"common-setting-rtl", window);
-        r.PressKey(window, VK_ESCAPE);
-    });
-    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
-    robot.Join();
-    EXPECT_EQ(dialog.boxResult, IDOK);
-}
-
-INSTANTIATE_TEST_SUITE_P(Locales, RightToLeft, ::testing::Values(false, true),
-                         [](const auto& info) { return std::string(info.param ? "Arabic1025" : "English1033"); });
-
 // ---- Log lines ----------------------------------------------------------------------------
 
 std::vector<std::string> LogTexts(const std::wstring& file) {

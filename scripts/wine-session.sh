@@ -58,6 +58,11 @@ case "$action" in
     # Without a window manager on Xvfb, let Wine draw captions and frames itself, so that
     # screenshots of dialogs show their captions.
     "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null || true
+    # Japanese texts in Tahoma need a linked font, as on Japanese Windows: link the machine's
+    # CJK font first.
+    "$WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v Tahoma \
+      /t REG_MULTI_SZ /d 'DroidSansFallbackFull.ttf,Droid Sans Fallback\0MSGOTHIC.TTC,MS UI Gothic' /f \
+      >/dev/null 2>&1 </dev/null || true
     # Start Wine's background services now, with their output away from the test runner:
     # CTest waits for every process that holds a test's output pipe, and a service started
     # by the first test would hold it until the server stops.

@@ -54,7 +54,9 @@ case "$action" in
     if [ -d /usr/share/wine/fonts ]; then
       cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
     fi
-    "$WINESERVER" -p
+    # A persistent server makes each test program start in a fraction of a second; one that is
+    # already running for this prefix (an earlier start) is kept.
+    "$WINESERVER" -p 2>/dev/null || true
     # Without a window manager on Xvfb, let Wine draw captions and frames itself, so that
     # screenshots of dialogs show their captions.
     "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null || true

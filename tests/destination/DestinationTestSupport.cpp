@@ -1,0 +1,149 @@
+#include "tests/destination/DestinationTestSupport.h"
+
+#include "destination/PluginDefaultDestination.h"
+#include "support/MyPath.h"
+#include "tests/common/TestSupport.h"
+
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+namespace destination_testing {
+
+namespace {
+
+const wchar_t* const kCloudKeys[] = {L"Software\\Quontel", L"Software\\Brellix"};
+
+bool KeyExists(HKEY root, const std::wstring& subKey) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(root, subKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    ::RegCloseKey(key);
+    return true;
+}
+
+// Copies the tree at from (if any) to to, replacing whatever is at to.
+void CopyTree(const std::wstring& from, const std::wstring& to) {
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, to.c_str());
+    HKEY source = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, from.c_str(), 0, KEY_READ, &source) != ERROR_SUCCESS) return;
+    HKEY target = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, to.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target,
+                                nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(::RegCopyTreeW(source, nullptr, target), ERROR_SUCCESS);
+    ::RegCloseKey(target);
+    ::RegCloseKey(source);
+}
+
+}  // namespace
+
+CloudRegistryState::CloudRegistryState()
+    : m_backupKey(L"Software\\PluginTests\\CloudBackup" + std::to_wstring(::GetCurrentProcessId())) {
+    for (const wchar_t* key : kCloudKeys) {
+        CopyTree(key, m_backupKey + L"\\" + (key + 9));  // below the backup as "Quontel" / "Brellix"
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, key);
+        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, key));
+    }
+}
+
+CloudRegistryState::~CloudRegistryState() {
+    for (const wchar_t* key : kCloudKeys) {
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, key);
+        CopyTree(m_backupKey + L"\\" + (key + 9), key);
+    }
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, m_backupKey.c_str());
+}
+
+void CloudRegistryState::SetSyncFolder(const std::wstring& path) {
+    ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, brellix_registry::kGeneralKey, brellix_registry::kSyncFolderValue,
+                                REG_SZ, path.c_str(), static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+}
+
+void CloudRegistryState::CreateKey(const std::wstring& subKey) {
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, subKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                                nullptr),
+              ERROR_SUCCESS);
+    ::RegCloseKey(key);
+}
+
+FallbackFolderState::FallbackFolderState() {
+    MyFolderPath documents;
+    EXPECT_TRUE(documents.SetSpecialFolder(CSIDL_PERSONAL, true));
+    m_path = documents.Join(brellix_registry::kFallbackFolderName).GetPath();
+    if (path_text::Exists(m_path)) {
+        m_savedPath = m_path + L".saved" + std::to_wstring(::GetCurrentProcessId());
+        EXPECT_TRUE(::MoveFileW(m_path.c_str(), m_savedPath.c_str()));
+    }
+}
+
+FallbackFolderState::~FallbackFolderState() {
+    testing_support::RemoveTree(m_path);
+    if (!m_savedPath.empty()) ::MoveFileW(m_savedPath.c_str(), m_path.c_str());
+}
+
+void FallbackFolderState::Create() { ASSERT_TRUE(::CreateDirectoryW(m_path.c_str(), nullptr)); }
+
+std::wstring WindowText(HWND window) {
+    wchar_t buffer[1024] = {};
+    ::GetWindowTextW(window, buffer, 1024);
+    return buffer;
+}
+
+HWND FindDialogOfThisProcess() {
+    struct Search {
+        HWND found = nullptr;
+    } search;
+    ::EnumWindows(
+        [](HWND window, LPARAM parameter) -> BOOL {
+            DWORD processId = 0;
+            ::GetWindowThreadProcessId(window, &processId);
+            wchar_t className[64] = {};
+            ::GetClassNameW(window, className, 64);
+            if (processId == ::GetCurrentProcessId() && ::IsWindowVisible(window) &&
+                std::wstring(className) == L"#32770") {
+                reinterpret_cast<Search*>(parameter)->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+MessageBoxAnswerer::MessageBoxAnswerer(int button) : m_thread([this, button] { Run(button); }) {}
+
+MessageBoxAnswerer::~MessageBoxAnswerer() {
+    m_stop = true;
+    if (m_thread.joinable()) m_thread.join();
+}
+
+bool MessageBoxAnswerer::Finish() {
+    if (m_thread.joinable()) m_thread.join();
+    return m_answered;
+}
+
+void MessageBoxAnswerer::Run(int button) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!m_stop && std::chrono::steady_clock::now() < deadline) {
+        HWND box = FindDialogOfThisProcess();
+        if (box) {
+            caption = WindowText(box);
+            HWND message = ::GetDlgItem(box, 0xFFFF);  // the message box's text control
+            text = message ? WindowText(message) : std::wstring();
+            hasYes = ::GetDlgItem(box, IDYES) != nullptr;
+            hasNo = ::GetDlgItem(box, IDNO) != nullptr;
+            hasOk = ::GetDlgItem(box, IDOK) != nullptr;
+            ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                           reinterpret_cast<LPARAM>(::GetDlgItem(box, button)));
+            m_answered = true;
+            return;
+        }
+        ::Sleep(20);
+    }
+}
+
+}  // namespace destination_testing

@@ -146,4 +146,28 @@ void MessageBoxAnswerer::Run(int button) {
     }
 }
 
+DialogDriver::DialogDriver(std::function<void(HWND)> action)
+    : m_thread([this, action] {
+          auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+          while (!m_stop && std::chrono::steady_clock::now() < deadline) {
+              if (HWND dialog = FindDialogOfThisProcess()) {
+                  ::Sleep(100);  // let the dialog finish its initialisation
+                  action(dialog);
+                  m_ran = true;
+                  return;
+              }
+              ::Sleep(20);
+          }
+      }) {}
+
+DialogDriver::~DialogDriver() {
+    m_stop = true;
+    if (m_thread.joinable()) m_thread.join();
+}
+
+bool DialogDriver::Finish() {
+    if (m_thread.joinable()) m_thread.join();
+    return m_ran;
+}
+
 }  // namespace destination_testing

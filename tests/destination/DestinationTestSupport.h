@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -68,6 +69,24 @@ private:
     void Run(int button);
     std::atomic<bool> m_stop{false};
     bool m_answered = false;
+    std::thread m_thread;
+};
+
+// Waits on its own thread for a "#32770" window of this process and runs an action on it
+// (from that thread: read controls, set them, post the closing command).
+class DialogDriver {
+public:
+    explicit DialogDriver(std::function<void(HWND)> action);
+    ~DialogDriver();
+    DialogDriver(const DialogDriver&) = delete;
+    DialogDriver& operator=(const DialogDriver&) = delete;
+
+    // Joins the thread; true when a window was found and the action ran.
+    bool Finish();
+
+private:
+    std::atomic<bool> m_stop{false};
+    bool m_ran = false;
     std::thread m_thread;
 };
 

@@ -81,7 +81,13 @@ FallbackFolderState::FallbackFolderState() {
 }
 
 FallbackFolderState::~FallbackFolderState() {
-    testing_support::RemoveTree(m_path);
+    DWORD attributes = ::GetFileAttributesW(m_path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        ::DeleteFileW(m_path.c_str());
+    } else {
+        testing_support::RemoveTree(m_path);
+    }
+    EXPECT_FALSE(path_text::Exists(m_path)) << "test leftovers removed";
     if (!m_savedPath.empty()) ::MoveFileW(m_savedPath.c_str(), m_path.c_str());
 }
 

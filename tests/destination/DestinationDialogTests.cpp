@@ -1,0 +1,80 @@
+#include "destination/PluginDestinationBrellix.h"
+#include "tests/common/TestSupport.h"
+#include "tests/destination/DestinationTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using destination_testing::CloudRegistryState;
+using destination_testing::DialogDriver;
+using testing_support::ScratchFolder;
+
+namespace {
+
+constexpr int kHelpButton = 100;
+
+struct PickerView {
+    bool helpButton = false;
+    std::wstring helpText;
+    bool titleShown = false;
+};
+
+// Waits for the picker to finish opening (its Help button appears last), notes what it shows
+// and closes it with the given command.
+std::function<void(HWND)> CloseWith(int command, PickerView& view) {
+    return [command, &view](HWND picker) {
+        for (int i = 0; i < 250 && !::GetDlgItem(picker, kHelpButton); ++i) ::Sleep(20);
+        HWND help = ::GetDlgItem(picker, kHelpButton);
+        view.helpButton = help != nullptr;
+        if (help) view.helpText = destination_testing::WindowText(help);
+        ::EnumChildWindows(
+            picker,
+            [](HWND child, LPARAM parameter) -> BOOL {
+                if (destination_testing::WindowText(child) == L"Please select Brellix folder.") {
+                    *reinterpret_cast<bool*>(parameter) = true;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&view.titleShown));
+        ::PostMessageW(picker, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(picker, command)));
+    };
+}
+
+}  // namespace
+
+TEST(PluginDestinationFolderDialog, ConfirmTakesTheFolderAndCancelRestoresThePreviousOne) {
+    raii::ComApartment apartment;  // the shell's folder picker needs it
+    CloudRegistryState registry;
+    ScratchFolder sync;
+    ScratchFolder settings;
+    ScratchFolder other;
+    registry.SetSyncFolder(sync.Path());
+    const std::wstring missing = other / L"gone";
+    struct Case {
+        const char* name;
+        std::wstring before;
+        int command;
+        int expectedResult;
+        std::wstring expectedPath;
+    };
+    const Case cases[] = {
+        {"confirm an existing folder", other.Path(), IDOK, 1, other.Path()},
+        {"cancel on an existing folder", other.Path(), IDCANCEL, 2, other.Path()},
+        {"a missing folder opens at the sync folder", missing, IDOK, 1, sync.Path()},
+        {"cancel restores the missing folder's text", missing, IDCANCEL, 2, missing},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PluginDestinationBrellix destination(settings.Path());
+        destination.SetFolder(c.before);
+        PickerView view;
+        DialogDriver driver(CloseWith(c.command, view));
+        EXPECT_EQ(destination.ReadDestinationFromDialog(0, nullptr), c.expectedResult);
+        ASSERT_TRUE(driver.Finish());
+        EXPECT_EQ(destination.GetFolder().GetPath(), c.expectedPath);
+        EXPECT_TRUE(view.helpButton);
+        EXPECT_EQ(view.helpText, L"&Help");
+        EXPECT_TRUE(view.titleShown);
+        EXPECT_FALSE(path_text::Exists(settings / L"Orvane")) << "the dialog writes no settings";
+    }
+}

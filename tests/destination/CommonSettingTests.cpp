@@ -4,13 +4,12 @@
 #include "settings/PluginWriter.h"
 #include "support/ResultCodes.h"
 #include "tests/common/TestSupport.h"
-#include "tests/destination/DestinationTestSupport.h"
+#include "tests/common/UiRobot.h"
 
 #include <gtest/gtest.h>
 
 #include <optional>
 
-using destination_testing::DialogDriver;
 using testing_support::ScratchFolder;
 
 namespace {
@@ -84,39 +83,39 @@ TEST(PluginCommonSettingSend2Folder, WriteStoresTheValueInTheCommonSection) {
 }
 
 TEST(PluginCommonSettingSend2Folder, DialogShowsTheValueAndChangesItOnlyOnOk) {
+    enum class Close { kOk, kEscape, kCloseBox };
     struct Case {
         const char* name;
         bool initial;
         bool toggle;
-        int closeWith;
+        Close close;
         int expectedEnd;
         bool expectedValue;
     };
     const Case cases[] = {
-        {"OK unchanged", true, false, IDOK, IDOK, true},
-        {"untick and OK", true, true, IDOK, IDOK, false},
-        {"tick and OK", false, true, IDOK, IDOK, true},
-        {"untick and Escape", true, true, IDCANCEL, IDCANCEL, true},
+        {"OK unchanged", true, false, Close::kOk, IDOK, true},
+        {"untick and OK", true, true, Close::kOk, IDOK, false},
+        {"tick and OK", false, true, Close::kOk, IDOK, true},
+        {"untick and Escape", true, true, Close::kEscape, IDCANCEL, true},
+        {"tick and close box", false, true, Close::kCloseBox, IDCANCEL, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         PluginCommonSettingSend2Folder common;
         common.SetShowRenames(c.initial);
-        std::wstring caption;
-        LRESULT shownState = -1;
-        DialogDriver driver([&](HWND dialog) {
-            caption = destination_testing::WindowText(dialog);
-            HWND box = ::GetDlgItem(dialog, kShowRenamesBox);
-            shownState = ::SendMessageW(box, BM_GETCHECK, 0, 0);
-            if (c.toggle) {
-                ::SendMessageW(box, BM_SETCHECK, shownState == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED, 0);
+        int shownState = -1;
+        UiRobot robot([&](UiRobot& r) {
+            HWND dialog = r.WaitForWindow(L"#32770", L"Common settings");
+            shownState = r.CheckState(dialog, kShowRenamesBox);
+            if (c.toggle) r.PressButton(dialog, kShowRenamesBox);
+            switch (c.close) {
+                case Close::kOk: r.Click(dialog, IDOK); break;
+                case Close::kEscape: r.PressKey(dialog, VK_ESCAPE); break;
+                case Close::kCloseBox: r.CloseBox(dialog); break;
             }
-            ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(c.closeWith, BN_CLICKED),
-                           reinterpret_cast<LPARAM>(::GetDlgItem(dialog, c.closeWith)));
         });
         EXPECT_EQ(common.ShowDialog(nullptr), c.expectedEnd);
-        ASSERT_TRUE(driver.Finish());
-        EXPECT_EQ(caption, L"Common settings");
+        robot.Join();
         EXPECT_EQ(shownState, c.initial ? BST_CHECKED : BST_UNCHECKED);
         EXPECT_EQ(common.GetShowRenames(), c.expectedValue);
     }

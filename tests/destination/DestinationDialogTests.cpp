@@ -1,11 +1,13 @@
 #include "destination/PluginDestinationBrellix.h"
 #include "tests/common/TestSupport.h"
+#include "tests/common/UiRobot.h"
 #include "tests/destination/DestinationTestSupport.h"
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
 using destination_testing::CloudRegistryState;
-using destination_testing::DialogDriver;
 using testing_support::ScratchFolder;
 
 namespace {
@@ -20,23 +22,23 @@ struct PickerView {
 
 // Waits for the picker to finish opening (its Help button appears last), notes what it shows
 // and closes it with the given command.
-std::function<void(HWND)> CloseWith(int command, PickerView& view) {
-    return [command, &view](HWND picker) {
-        for (int i = 0; i < 250 && !::GetDlgItem(picker, kHelpButton); ++i) ::Sleep(20);
+std::function<void(UiRobot&)> CloseWith(int command, PickerView& view) {
+    return [command, &view](UiRobot& r) {
+        HWND picker = r.WaitForWindow(L"#32770", L"Browse for Folder");
+        for (int i = 0; i < 250 && picker && !::GetDlgItem(picker, kHelpButton); ++i) ::Sleep(20);
         HWND help = ::GetDlgItem(picker, kHelpButton);
         view.helpButton = help != nullptr;
-        if (help) view.helpText = destination_testing::WindowText(help);
+        view.helpText = UiRobot::Text(picker, kHelpButton);
         ::EnumChildWindows(
             picker,
             [](HWND child, LPARAM parameter) -> BOOL {
-                if (destination_testing::WindowText(child) == L"Please select Brellix folder.") {
+                if (UiRobot::WindowText(child) == L"Please select Brellix folder.") {
                     *reinterpret_cast<bool*>(parameter) = true;
                 }
                 return TRUE;
             },
             reinterpret_cast<LPARAM>(&view.titleShown));
-        ::PostMessageW(picker, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED),
-                       reinterpret_cast<LPARAM>(::GetDlgItem(picker, command)));
+        r.Click(picker, command);
     };
 }
 
@@ -68,9 +70,9 @@ TEST(PluginDestinationFolderDialog, ConfirmTakesTheFolderAndCancelRestoresThePre
         PluginDestinationBrellix destination(settings.Path());
         destination.SetFolder(c.before);
         PickerView view;
-        DialogDriver driver(CloseWith(c.command, view));
+        UiRobot robot(CloseWith(c.command, view));
         EXPECT_EQ(destination.ReadDestinationFromDialog(0, nullptr), c.expectedResult);
-        ASSERT_TRUE(driver.Finish());
+        robot.Join();
         EXPECT_EQ(destination.GetFolder().GetPath(), c.expectedPath);
         EXPECT_TRUE(view.helpButton);
         EXPECT_EQ(view.helpText, L"&Help");

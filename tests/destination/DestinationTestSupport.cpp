@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 
 namespace destination_testing {
 
@@ -92,88 +91,5 @@ FallbackFolderState::~FallbackFolderState() {
 }
 
 void FallbackFolderState::Create() { ASSERT_TRUE(::CreateDirectoryW(m_path.c_str(), nullptr)); }
-
-std::wstring WindowText(HWND window) {
-    wchar_t buffer[1024] = {};
-    ::GetWindowTextW(window, buffer, 1024);
-    return buffer;
-}
-
-HWND FindDialogOfThisProcess() {
-    struct Search {
-        HWND found = nullptr;
-    } search;
-    ::EnumWindows(
-        [](HWND window, LPARAM parameter) -> BOOL {
-            DWORD processId = 0;
-            ::GetWindowThreadProcessId(window, &processId);
-            wchar_t className[64] = {};
-            ::GetClassNameW(window, className, 64);
-            if (processId == ::GetCurrentProcessId() && ::IsWindowVisible(window) &&
-                std::wstring(className) == L"#32770") {
-                reinterpret_cast<Search*>(parameter)->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-MessageBoxAnswerer::MessageBoxAnswerer(int button) : m_thread([this, button] { Run(button); }) {}
-
-MessageBoxAnswerer::~MessageBoxAnswerer() {
-    m_stop = true;
-    if (m_thread.joinable()) m_thread.join();
-}
-
-bool MessageBoxAnswerer::Finish() {
-    if (m_thread.joinable()) m_thread.join();
-    return m_answered;
-}
-
-void MessageBoxAnswerer::Run(int button) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!m_stop && std::chrono::steady_clock::now() < deadline) {
-        HWND box = FindDialogOfThisProcess();
-        if (box) {
-            caption = WindowText(box);
-            HWND message = ::GetDlgItem(box, 0xFFFF);  // the message box's text control
-            text = message ? WindowText(message) : std::wstring();
-            hasYes = ::GetDlgItem(box, IDYES) != nullptr;
-            hasNo = ::GetDlgItem(box, IDNO) != nullptr;
-            hasOk = ::GetDlgItem(box, IDOK) != nullptr;
-            ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                           reinterpret_cast<LPARAM>(::GetDlgItem(box, button)));
-            m_answered = true;
-            return;
-        }
-        ::Sleep(20);
-    }
-}
-
-DialogDriver::DialogDriver(std::function<void(HWND)> action)
-    : m_thread([this, action] {
-          auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-          while (!m_stop && std::chrono::steady_clock::now() < deadline) {
-              if (HWND dialog = FindDialogOfThisProcess()) {
-                  ::Sleep(100);  // let the dialog finish its initialisation
-                  action(dialog);
-                  m_ran = true;
-                  return;
-              }
-              ::Sleep(20);
-          }
-      }) {}
-
-DialogDriver::~DialogDriver() {
-    m_stop = true;
-    if (m_thread.joinable()) m_thread.join();
-}
-
-bool DialogDriver::Finish() {
-    if (m_thread.joinable()) m_thread.join();
-    return m_ran;
-}
 
 }  // namespace destination_testing

@@ -5,12 +5,12 @@
 #include "support/MessageTexts.h"
 #include "support/ResultCodes.h"
 #include "tests/common/TestSupport.h"
+#include "tests/common/UiRobot.h"
 #include "tests/destination/DestinationTestSupport.h"
 
 #include <gtest/gtest.h>
 
 using destination_testing::CloudRegistryState;
-using destination_testing::MessageBoxAnswerer;
 using testing_support::ScratchFolder;
 
 namespace {
@@ -40,14 +40,23 @@ TEST(PluginTargetAppChecker, AskInstalledReturnsTheUsersAnswer) {
     for (int button : {IDYES, IDNO}) {
         SCOPED_TRACE(button);
         PluginTargetAppChecker checker;
-        MessageBoxAnswerer answerer(button);
+        UiRobot::MessageBoxSeen seen;
+        bool hasYes = false;
+        bool hasNo = false;
+        bool hasOk = true;
+        UiRobot robot([&](UiRobot& r) {
+            HWND box = r.WaitForWindow(L"#32770", L"Confirmation");
+            hasYes = ::GetDlgItem(box, IDYES) != nullptr;
+            hasNo = ::GetDlgItem(box, IDNO) != nullptr;
+            hasOk = ::GetDlgItem(box, IDOK) != nullptr;
+            seen = r.AnswerMessageBox(L"Confirmation", button);
+        });
         EXPECT_EQ(checker.AskInstalled(nullptr), button);
-        ASSERT_TRUE(answerer.Finish());
-        EXPECT_EQ(answerer.caption, L"Confirmation");
-        EXPECT_EQ(answerer.text, checker.GetInstallMessage().GetText());
-        EXPECT_TRUE(answerer.hasYes);
-        EXPECT_TRUE(answerer.hasNo);
-        EXPECT_FALSE(answerer.hasOk);
+        robot.Join();
+        EXPECT_EQ(seen.text, checker.GetInstallMessage().GetText());
+        EXPECT_TRUE(hasYes);
+        EXPECT_TRUE(hasNo);
+        EXPECT_FALSE(hasOk);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "settings/PluginWriter.h"
 #include "support/PluginHelp.h"
 #include "support/ResultCodes.h"
+#include "tests/common/LogCapture.h"
 #include "tests/common/TestSupport.h"
 #include "tests/destination/DestinationTestSupport.h"
 
@@ -18,6 +19,8 @@
 #include <memory>
 #include <optional>
 #include <regex>
+#include <string>
+#include <vector>
 
 using destination_testing::CloudRegistryState;
 using testing_support::ScratchFolder;
@@ -309,4 +312,35 @@ TEST_F(DestinationFixture, SenderCopiesIntoTheFolderAsItWasWhenMade) {
     destination.SetFolder(L"C:\\changed afterwards");
     EXPECT_EQ(sender->Send(MyFilePath(sources / L"a.pdf"), false), 0);
     EXPECT_EQ(testing_support::ReadFileBytes(m_sync / L"a.pdf"), "pdf");
+}
+
+TEST_F(DestinationFixture, OperationsTraceTheirStepsInTheLog) {
+    testing_support::LogCapture log;
+    StoreDestination(L"\\Scans");
+    PluginDestinationBrellix destination = MakeDestination();
+    destination.SetFolder(L"C:\\before");
+    PluginReaderXMLBrellix reader(m_job, m_settings.Path());
+    EXPECT_EQ(destination.ReadDestinationPath(&reader), 0);
+    EXPECT_EQ(destination.ReadDestinationFromXml(m_job), result::kSyncFolderNotFound);
+    EXPECT_EQ(destination.ReadDefaultDestination(), 0);
+    destination.SetFolder(L"C:\\Sync\\Scans");
+    PluginSettingSummary summary;
+    EXPECT_EQ(destination.WriteDestinationPath(&summary), 0);
+    EXPECT_EQ(destination.WriteDestinationToXml(m_job), 0);
+    const std::vector<std::string> expected = {
+        "1 PluginDestinationFolder::ReadDestinationPath",
+        "1 reader->ReadParam, C:\\before, Destination",
+        "1 PluginDestinationFolder::ReadDestinationPath",
+        "1 PluginDestinationBrellix::CreateReaderXML",
+        "1 PluginDestinationBrellix::CreateDefaultDestination",
+        "1 PluginDestinationFolder::ReadDefaultDestination",
+        "1 PluginDestinationBrellix::CreateDefaultDestination",
+        "1 SetSpecialFolderPath(CSIDL_PROFILE)",
+        "1 PluginDestinationFolder::WriteDestinationPath",
+        "1 writer->WriteParam, Destination, Scans",
+        "1 PluginDestinationFolder::WriteDestinationPath",
+        "1 PluginDestinationBrellix::CreateWriterXML",
+        "1 PluginDestinationBrellix::CreateDefaultDestination",
+    };
+    EXPECT_EQ(log.Texts(), expected);
 }

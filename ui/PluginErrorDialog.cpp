@@ -1,0 +1,80 @@
+#include "ui/PluginErrorDialog.h"
+
+#include "destination/PluginDestination.h"
+#include "resources/resource.h"
+#include "support/MessageTexts.h"
+#include "support/ResultCodes.h"
+
+namespace {
+
+constexpr INT_PTR kNoMessageEndCode = 5;
+constexpr int kFolderChosen = 1;
+constexpr int kIgnoredArgument = 1;
+
+}  // namespace
+
+PluginErrorDialog::PluginErrorDialog(HWND parent) : CPluginBaseDialog(IDD_ERROR, parent) {}
+
+PluginErrorDialog::~PluginErrorDialog() = default;
+
+int PluginErrorDialog::SetMessage(const std::wstring& text, PluginDestination* settingTarget) {
+    if (!settingTarget) return result::kBadArguments;
+    m_message = text;
+    m_settingTarget = settingTarget;
+    m_messageSet = true;
+    return result::kSuccess;
+}
+
+INT_PTR PluginErrorDialog::DoModal() {
+    if (!m_messageSet) {
+        MessageBox(texts::ErrorOccured(), std::wstring(), MB_OK);
+        return kNoMessageEndCode;
+    }
+    return CPluginBaseDialog::DoModal();
+}
+
+// Returning TRUE lets the dialog manager put the focus on the first button, Retry, so that
+// Enter right after opening retries.
+BOOL PluginErrorDialog::OnInitDialog() {
+    SetWindowText(texts::Error());
+    SetDlgItemText(IDC_RETRY, texts::Retry());
+    SetDlgItemText(IDC_ABORT, texts::Abort());
+    SetDlgItemText(IDC_SETTING, texts::Setting());
+    CPluginBaseDialog::OnInitDialog();  // the message into its text
+    return TRUE;
+}
+
+void PluginErrorDialog::DoDataExchange(DataExchange& dx) { dx.Text(IDC_ERROR_MESSAGE, m_message); }
+
+bool PluginErrorDialog::OnCommand(int controlId, int notifyCode) {
+    if (notifyCode == BN_CLICKED) {
+        switch (controlId) {
+        case IDC_RETRY:
+            OnRetry();
+            return true;
+        case IDC_ABORT:
+            OnAbort();
+            return true;
+        case IDC_SETTING:
+            OnSetting();
+            return true;
+        default:
+            break;
+        }
+    }
+    return CPluginBaseDialog::OnCommand(controlId, notifyCode);
+}
+
+void PluginErrorDialog::OnRetry() { EndDialog(IDRETRY); }
+
+void PluginErrorDialog::OnAbort() { EndDialog(IDABORT); }
+
+// The folder picker is owned by this dialog, so that this dialog is disabled while the picker
+// is open: otherwise Retry, Abort or a second Setting (a second picker over the picker's
+// process-wide state) could be pressed behind it. A cancelled picker leaves the dialog open.
+void PluginErrorDialog::OnSetting() {
+    if (!m_settingTarget) return;
+    if (m_settingTarget->ReadDestinationFromDialog(kIgnoredArgument, GetSafeHwnd()) == kFolderChosen) {
+        EndDialog(IDRETRY);
+    }
+}

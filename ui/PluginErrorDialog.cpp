@@ -33,14 +33,16 @@ INT_PTR PluginErrorDialog::DoModal() {
     return CPluginBaseDialog::DoModal();
 }
 
-// Returning TRUE lets the dialog manager put the focus on the first button, Retry, so that
-// Enter right after opening retries.
+// Returning TRUE lets the dialog manager put the focus on the first button, Retry. Retry is also
+// made the default button: the template has none, and a dialog manager that does not make the
+// focused button the default would otherwise turn Enter into IDOK (1), which counts as abort.
 BOOL PluginErrorDialog::OnInitDialog() {
     SetWindowText(texts::Error());
     SetDlgItemText(IDC_RETRY, texts::Retry());
     SetDlgItemText(IDC_ABORT, texts::Abort());
     SetDlgItemText(IDC_SETTING, texts::Setting());
     CPluginBaseDialog::OnInitDialog();  // the message into its text
+    ::SendMessageW(GetSafeHwnd(), DM_SETDEFID, IDC_RETRY, 0);
     return TRUE;
 }
 

@@ -1,5 +1,6 @@
 // The error dialog as a real window: its texts, how each way of closing it ends, the Setting
 // button with the real folder picker, the asker that error triggers use, and a trigger's run.
+#include "destination/PluginDestinationBrellix.h"
 #include "resources/resource.h"
 #include "send/PluginErrorTrigger.h"
 #include "send/SendStatus.h"
@@ -131,6 +132,30 @@ TEST(ErrorDialog, SettingWithAChosenFolderRetriesIntoIt) {
     EXPECT_EQ(destination.lastIgnored, 1);
     EXPECT_EQ(destination.Folder(), chosen.Path());
     EXPECT_NE(destination.lastOwner, nullptr);
+}
+
+// The job's real destination: Setting runs its folder dialog, and the folder it holds is the
+// one chosen; a cancelled picker leaves it as it was.
+TEST(ErrorDialog, SettingChangesTheFolderOfTheJobsDestination) {
+    ScratchFolder settingsBase;
+    ScratchFolder folder;
+    ScratchFolder chosen;
+    for (bool choose : {false, true}) {
+        PluginDestinationBrellix destination(settingsBase.Path());
+        destination.SetFolder(folder.Path());
+        PluginErrorDialog dialog(nullptr);
+        ASSERT_EQ(dialog.SetMessage(kMessage, &destination), 0);
+        UiRobot robot([&](UiRobot& r) {
+            HWND window = r.WaitForWindow(L"#32770", L"Error");
+            r.PressButton(window, IDC_SETTING);
+            AnswerPicker(r, choose ? chosen.Path() : std::wstring());
+            if (!choose) r.PressButton(window, IDC_ABORT);
+            r.WaitForClose(window);
+        });
+        EXPECT_EQ(dialog.DoModal(), choose ? IDRETRY : IDABORT);
+        robot.Join();
+        EXPECT_EQ(destination.GetFolder().GetPath(), choose ? chosen.Path() : folder.Path()) << choose;
+    }
 }
 
 TEST(ErrorDialog, CancelledSettingLeavesTheDialogOpen) {

@@ -1,14 +1,15 @@
 #include "support/MyModule.h"
 #include "support/OrvInfoLog.h"
 
+#include "tests/common/ProcessRun.h"
 #include "tests/common/TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <thread>
 #include <vector>
 
+using testing_support::Lines;
 using testing_support::ReadFileBytes;
 using testing_support::RegistryValueOverride;
 using testing_support::ScratchFolder;
@@ -16,17 +17,6 @@ using testing_support::ScratchFolder;
 namespace {
 
 const wchar_t kCurrentVersion[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
-
-std::vector<std::string> Lines(const std::string& bytes) {
-    std::vector<std::string> lines;
-    std::istringstream stream(bytes);
-    std::string line;
-    while (std::getline(stream, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
-}
 
 // The text of a line after "] L<level> ".
 std::string TextOf(const std::string& line) {

@@ -415,7 +415,8 @@ TEST(RealMain, UnbuiltBodiesReportNotReady) {
     ASSERT_EQ(CMain::CreateInstance(nullptr, IID_IPLRPlugin2, plugin.PutVoid()), S_OK);
     GUID id = {};
     LONG r = 0;
-    EXPECT_EQ(plugin->CreateID(&id, &r), HRESULT_FROM_WIN32(result::kNotReady));
+    raii::UniqueBstr fileList(::SysAllocString(L"C:\\list.txt"));
+    EXPECT_EQ(plugin->Execute(id, fileList.Get(), VARIANT_FALSE, 0, &r), HRESULT_FROM_WIN32(result::kNotReady));
     EXPECT_EQ(r, result::kNotReady);
     EXPECT_EQ(plugin->Connect(&r), S_OK);
     EXPECT_EQ(plugin->Disconnect(&r), S_OK);

@@ -1,9 +1,14 @@
 #include "app/PluginAppBase.h"
 
+#include "app/PluginImportSetting.h"
 #include "app/PluginProperties.h"
+#include "settings/PluginSettingFile.h"
 #include "settings/PluginSettingSummary.h"
 #include "support/Localization.h"
+#include "support/OrvInfoLog.h"
 #include "support/ResultCodes.h"
+
+#include <memory>
 
 std::wstring PluginAppBase::get_Name() { return GetProperties().GetName(); }
 std::wstring PluginAppBase::get_Title() { return GetProperties().GetTitle(); }
@@ -88,10 +93,51 @@ int PluginAppBase::ClickedLinkButton(const GUID* id) { return ClickedLinkButtonC
 int PluginAppBase::OnConnect() { return result::kSuccess; }
 int PluginAppBase::OnDisconnect() { return result::kSuccess; }
 
-// The bodies below arrive with their collaborators (sending engine, common-settings dialog);
-// until then each reports "not ready" rather than success.
+// The bodies below arrive with their collaborators (settings, destinations, sending engine,
+// dialogs); until then each reports "not ready" rather than success.
 int PluginAppBase::ExecuteCall(const MyGuid&, const MyFilePath&, bool, long) { return result::kNotReady; }
-int PluginAppBase::ShowCommonSettingCall(long) { return result::kNotReady; }
+
+int PluginAppBase::ImportCall(const MyFolderPath& folder) {
+    WriteLog(log_level::kTrace, L"PluginApiImportBase::Call");
+    std::unique_ptr<PluginSettingFile> settingFile(CreateSettingFile());
+    MyFilePath settingsPath{std::wstring()};
+    settingFile->GetFilePath(settingsPath);
+    // Without a settings location there is nothing to merge into (reads report 2 the same way).
+    if (settingsPath.GetPath().empty()) return result::kFileNotFound;
+
+    MyFolderPath settingsFolder(settingsPath.GetFolder());
+    if (!settingsFolder.Exists()) {
+        DWORD created = settingsFolder.CreateRecursive();
+        if (created != 0) {
+            WriteLog(log_level::kError, L"Error destinationFolderPath.Create create = %d", static_cast<int>(created));
+            return static_cast<int>(created);
+        }
+    }
+    // The exported file carries the settings file's own name.
+    MyFilePath importPath(folder.Join(settingsPath.GetFileName()).GetPath());
+    if (!importPath.Exists()) return result::kSuccess;
+
+    std::unique_ptr<PluginImportSetting> importer(CreateImportSetting());
+    return importer->ImportFile(settingsPath, importPath);
+}
+
+int PluginAppBase::ExportCall(const MyFolderPath& folder) {
+    WriteLog(log_level::kTrace, L"PluginApiExportBase::Call");
+    std::unique_ptr<PluginSettingFile> settingFile(CreateSettingFile());
+    MyFilePath settingsPath{std::wstring()};
+    settingFile->GetFilePath(settingsPath);
+    if (!settingsPath.Exists()) return result::kSuccess;  // nothing saved yet, nothing to export
+
+    // The host's folder is not created: a missing folder is the copy's own error.
+    MyFilePath exportPath(folder.Join(settingsPath.GetFileName()).GetPath());
+    if (!::CopyFileW(path_text::ForFileSystem(settingsPath.GetPath()).c_str(),
+                     path_text::ForFileSystem(exportPath.GetPath()).c_str(), FALSE)) {
+        int error = static_cast<int>(::GetLastError());
+        WriteLog(log_level::kError, L"Error CopyFile err = %d", error);
+        return error;
+    }
+    return result::kSuccess;
+}
 
 // Every file type is supported.
 int PluginAppBase::IsSupportedFileTypeCall(const std::wstring&, bool& enable) {

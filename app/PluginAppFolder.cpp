@@ -2,8 +2,9 @@
 
 #include "support/ResultCodes.h"
 
-// These bodies arrive with the save call; until then each reports "not ready" rather than
-// success. The summary body lies with the other setting calls.
+// These bodies arrive with their collaborators (target-application checker, settings
+// writer); until then each reports "not ready" rather than success.
+
 int PluginAppFolder::PreSend(const MyGuid&, PluginDestination&, PluginTargetList&, PluginFileManager&,
                              PluginProgressDialog&, long) {
     return result::kNotReady;

@@ -1,11 +1,13 @@
-// The job's setting dialog, the settings summary and the link button under a job.
+// The job's setting dialog, the common setting dialog, the settings summary and the link button under a job.
 #include "app/PluginAppBase.h"
 #include "app/PluginAppFolder.h"
 
 #include "app/AppMessages.h"
+#include "destination/PluginCommonSetting.h"
 #include "destination/PluginDestination.h"
 #include "destination/PluginTargetAppChecker.h"
 #include "settings/PluginReader.h"
+#include "settings/PluginWriter.h"
 #include "settings/PluginSettingSummary.h"
 #include "support/MessageTexts.h"
 #include "support/OrvInfoLog.h"
@@ -37,6 +39,31 @@ int PluginAppBase::ShowSettingCall(const MyGuid& id, long window) {
     int written = destination->WriteDestinationToXml(id);
     if (written != result::kSuccess) {
         WriteLog(log_level::kError, L"Error destination->WriteDestinationToXml writeXml = %d", written);
+        ShowError(texts::CouldNotWriteSettings());
+        return written;
+    }
+    return result::kSuccess;
+}
+
+int PluginAppBase::ShowCommonSettingCall(long window) {
+    WriteLog(log_level::kTrace, L"PluginApiShowCommonSettingBase::Call");
+    std::unique_ptr<PluginDestination> destination(CreateDestination());
+    const MyGuid noJob;  // common settings belong to no job
+    std::unique_ptr<PluginReaderXML> reader(destination->CreateReaderXML(noJob));
+    std::unique_ptr<PluginCommonSetting> commonSetting(CreateCommonSetting());
+    // Values not stored yet are no error: the common settings take their defaults.
+    int read = commonSetting->ReadSetting(reader.get());
+    if (read != result::kSuccess) {
+        WriteLog(log_level::kError, L"Error commonSetting->ReadSetting readXml = %d", read);
+        ShowError(texts::CouldNotReadSettings());
+        return read;
+    }
+    if (commonSetting->ShowDialog(HostWindow(window)) != kDialogConfirmed) return result::kSuccess;
+
+    std::unique_ptr<PluginWriterXML> writer(destination->CreateWriterXML(noJob));
+    int written = commonSetting->WriteSetting(writer.get());
+    if (written != result::kSuccess) {
+        WriteLog(log_level::kError, L"Error commonSetting->WriteSetting writeXml = %d", written);
         ShowError(texts::CouldNotWriteSettings());
         return written;
     }

@@ -25,4 +25,33 @@ std::string AppFixture::Saved() const { return testing_support::ReadFileBytes(Se
 
 bool AppFixture::SettingsExist() const { return path_text::Exists(SettingsPath()); }
 
+ErrorBoxAnswerer::ErrorBoxAnswerer() : m_robot([this](UiRobot& robot) { Watch(robot); }) {}
+
+std::vector<SeenErrorBox> ErrorBoxAnswerer::Finish() {
+    m_stop = true;
+    m_robot.Join();
+    return m_seen;
+}
+
+void ErrorBoxAnswerer::Watch(UiRobot& robot) {
+    while (!m_stop) {
+        HWND box = UiRobot::FindWindowOfProcess(L"#32770", L"Error");
+        if (!box) {
+            ::Sleep(20);
+            continue;
+        }
+        SeenErrorBox seen;
+        seen.owned = ::GetWindow(box, GW_OWNER) != nullptr;
+        int visibleButtons = 0;
+        for (int id : {IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO}) {
+            HWND button = ::GetDlgItem(box, id);
+            if (button && ::IsWindowVisible(button)) ++visibleButtons;
+        }
+        HWND ok = ::GetDlgItem(box, IDOK);
+        seen.singleButton = visibleButtons == 1 && ok && ::IsWindowVisible(ok);
+        seen.text = robot.AnswerMessageBox(L"Error", IDOK).text;
+        m_seen.push_back(seen);
+    }
+}
+
 }  // namespace app_testing

@@ -8,10 +8,13 @@
 #include "support/Raii.h"
 #include "tests/common/LogCapture.h"
 #include "tests/common/TestSupport.h"
+#include "tests/common/UiRobot.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <vector>
 
 namespace app_testing {
 
@@ -39,6 +42,32 @@ protected:
     testing_support::ScratchFolder m_base;
     testing_support::LogCapture m_log;
     PluginAppBrellix m_app;
+};
+
+// The plug-in's error message boxes ("Error" caption) seen while a call ran; a UI robot reads
+// each and presses OK, so a test expecting none does not hang when one appears.
+struct SeenErrorBox {
+    std::wstring text;
+    bool owned = false;        // it has an owner window
+    bool singleButton = false;  // OK is its only button
+};
+
+class ErrorBoxAnswerer {
+public:
+    ErrorBoxAnswerer();
+    ~ErrorBoxAnswerer() { Finish(); }
+    ErrorBoxAnswerer(const ErrorBoxAnswerer&) = delete;
+    ErrorBoxAnswerer& operator=(const ErrorBoxAnswerer&) = delete;
+
+    // Stops watching; the boxes seen so far. Call after the plug-in's calls have returned.
+    std::vector<SeenErrorBox> Finish();
+
+private:
+    void Watch(UiRobot& robot);
+
+    std::atomic<bool> m_stop{false};
+    std::vector<SeenErrorBox> m_seen;
+    UiRobot m_robot;  // last: its thread uses the members above
 };
 
 }  // namespace app_testing

@@ -3,6 +3,7 @@
 // folder so that the plug-in's settings file lies there.
 #include "tests/app/AppTestSupport.h"
 
+#include "tests/common/CloudTestSupport.h"
 #include "tests/common/ProcessRun.h"
 
 #include <gtest/gtest.h>
@@ -41,6 +42,15 @@ protected:
     ScratchFolder m_carry;
 };
 
+// The cloud client is there, with its sync folder.
+class HostEndToEndWithSyncFolder : public HostEndToEnd {
+protected:
+    HostEndToEndWithSyncFolder() { m_registry.SetSyncFolder(m_sync.Path()); }
+
+    testing_support::CloudRegistryState m_registry;
+    ScratchFolder m_sync;
+};
+
 }  // namespace
 
 TEST_F(HostEndToEnd, ExportAndImportThroughTheHost) {
@@ -63,4 +73,42 @@ TEST_F(HostEndToEnd, ExportAndImportThroughTheHost) {
                          Record(kIdC, "2024/05/06 07:08:10", "<Destination>\\Other</Destination>")),
               std::string::npos)
         << saved;
+}
+
+TEST_F(HostEndToEndWithSyncFolder, JobLifeThroughTheHost) {
+    std::vector<std::string> created = Host(L"create-id");
+    ASSERT_EQ(created.size(), 1u);
+    const std::string prefix = "CreateID: hr=0x00000000 pRetVal=0x00000000 (0) newID=";
+    ASSERT_EQ(created[0].rfind(prefix, 0), 0u) << created[0];
+    std::string id = created[0].substr(prefix.size());
+    ASSERT_EQ(id.size(), 38u) << id;
+    std::wstring wideId(id.begin(), id.end());
+
+    std::wstring syncName = m_sync.Path().substr(m_sync.Path().find_last_of(L'\\') + 1);
+    std::vector<std::string> calls = Host(L"summary " + wideId + L" link-label " + wideId + L" link-state " + wideId);
+    EXPECT_EQ(calls, (std::vector<std::string>{
+                         "SettingsSummary: hr=0x00000000 pRetVal=0x00000000 (0) Text=Destination : " +
+                             std::string(syncName.begin(), syncName.end()),
+                         "LinkLabel: hr=0x00000000 pRetVal=0x00000000 (0) Text=Open storage folder",
+                         "ShowLinkButton: hr=0x8007000A pRetVal=0x0000000A (10) bShow=VARIANT_FALSE",
+                     }));
+    std::string saved = Saved();
+    EXPECT_NE(saved.find("<Setting ID=\"" + id + "\" LastUpdate=\""), std::string::npos) << saved;
+
+    calls = Host(L"copy-id " + wideId);
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].rfind("CopyID: hr=0x00000000 pRetVal=0x00000000 (0) dstid={", 0), 0u) << calls[0];
+
+    EXPECT_EQ(Host(L"delete-id " + wideId + L" delete-id " + wideId),
+              (std::vector<std::string>{"DeleteID: hr=0x00000000 pRetVal=0x00000000 (0)",
+                                        "DeleteID: hr=0x800700A0 pRetVal=0x000000A0 (160)"}));
+    saved = Saved();
+    EXPECT_EQ(saved.find(id), std::string::npos) << saved;
+    EXPECT_NE(saved.find("<Setting ID=\"{"), std::string::npos) << "the copy stays";
+}
+
+TEST_F(HostEndToEnd, DeleteIdWithoutSettingsFileThroughTheHost) {
+    EXPECT_EQ(Host(L"delete-id {0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9}"),
+              std::vector<std::string>{"DeleteID: hr=0x80070002 pRetVal=0x00000002 (2)"});
+    EXPECT_FALSE(SettingsExist());
 }

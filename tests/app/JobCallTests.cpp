@@ -1,13 +1,15 @@
-// The job, summary and link calls of the real plug-in object against the real registry and
-// settings file: the roaming application-data folder and the cloud client's sync folder are
-// moved to scratch folders for each test, and message boxes are answered by a test thread.
+// The job, setting, summary and link calls of the real plug-in object against the real
+// registry and settings file: the settings file lies under a scratch folder, the cloud
+// client's keys are moved aside for each test, and message boxes and dialogs are answered by a
+// UI robot.
 #include "tests/app/AppTestSupport.h"
-#include "tests/app/MessageBoxWatcher.h"
 
 #include "settings/PluginReader.h"
 #include "settings/PluginWriter.h"
 #include "support/ResultCodes.h"
-#include "tests/common/ProcessRun.h"
+#include "tests/common/CloudTestSupport.h"
+
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -15,107 +17,115 @@
 #include <memory>
 
 using namespace app_testing;
-using testing_support::BinFolder;
-using testing_support::RegistryValueOverride;
+using testing_support::CloudRegistryState;
 using testing_support::ScratchFolder;
 
 namespace {
 
-const wchar_t kUserShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-const wchar_t kMakerKey[] = L"Software\\Quontel";
-const wchar_t kGeneralKey[] = L"Software\\Quontel\\Brellix\\General";
-const wchar_t kOlderKey[] = L"Software\\Brellix";
 const GUID kJobA = {0x0a1b2c3d, 0x4e5f, 0x6071, {0x82, 0x93, 0xa4, 0xb5, 0xc6, 0xd7, 0xe8, 0xf9}};
 const GUID kJobB = {0x11111111, 0x2222, 0x3333, {0x44, 0x44, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55}};
 const GUID kZero = {};
+constexpr int kShowRenamesBox = 201;
 
-bool KeyExists(const wchar_t* subKey) {
-    raii::UniqueKey key;
-    return ::RegOpenKeyExW(HKEY_CURRENT_USER, subKey, 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+bool Logged(const std::vector<std::string>& log, const std::string& line) {
+    return std::find(log.begin(), log.end(), line) != log.end();
 }
 
-// Removes the cloud client's keys at the end when they were not there at the start.
-class CloudKeysCleanup {
-public:
-    CloudKeysCleanup() : m_hadMakerKey(KeyExists(kMakerKey)) {}
-    ~CloudKeysCleanup() {
-        if (m_hadMakerKey) return;
-        ::RegDeleteTreeW(HKEY_CURRENT_USER, kMakerKey);
-        ::RegDeleteKeyW(HKEY_CURRENT_USER, kMakerKey);
-    }
-
-private:
-    bool m_hadMakerKey;
-};
-
 // No cloud client: neither of its keys exists.
-class JobCalls : public ::testing::Test {
+class JobCalls : public AppFixture {
 protected:
-    std::wstring SettingsPath() const {
-        MyFilePath path{std::wstring()};
-        PluginSettingFileBrellix(m_roaming.Path()).GetFilePath(path);
-        return path.GetPath();
-    }
-    void WriteSettings(const std::string& text) const {
-        ASSERT_EQ(MyFolderPath(MyFilePath(SettingsPath()).GetFolder()).CreateRecursive(), 0u);
-        testing_support::WriteFileBytes(SettingsPath(), text);
-    }
-    std::string Saved() const { return testing_support::ReadFileBytes(SettingsPath()); }
     int ReadText(const GUID& id, const wchar_t* name, std::wstring& value) const {
-        return PluginReaderXMLBrellix(MyGuid(id), m_roaming.Path()).ReadParam(&value, name, 1);
+        return PluginReaderXMLBrellix(MyGuid(id), m_base.Path()).ReadParam(&value, name, 1);
     }
-    static std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
-    static std::string Braced(const GUID& id) { return Narrow(MyGuid(id).ToString(1)); }
+    int ReadCommon(const wchar_t* name, bool& value) const {
+        return PluginReaderXMLBrellix(MyGuid(), m_base.Path()).ReadParam(&value, name, 0);
+    }
+    static void ExpectErrorBoxes(const std::vector<SeenErrorBox>& boxes, const std::vector<std::wstring>& texts) {
+        ASSERT_EQ(boxes.size(), texts.size());
+        for (size_t i = 0; i < boxes.size(); ++i) {
+            EXPECT_EQ(boxes[i].text, texts[i]);
+            EXPECT_FALSE(boxes[i].owned);
+            EXPECT_TRUE(boxes[i].singleButton);
+        }
+    }
 
-    raii::ComApartment m_apartment;
-    CloudKeysCleanup m_cleanup;
-    ScratchFolder m_roaming;
-    std::wstring m_roamingPath = m_roaming.Path();
-    RegistryValueOverride m_appData{HKEY_CURRENT_USER, kUserShellFolders, L"AppData", &m_roamingPath};
-    testing_support::LogCapture m_log;
-    MessageBoxWatcher m_boxes;
-    PluginAppBrellix m_app;
+    CloudRegistryState m_registry;
 };
 
 // The cloud client is there, with its sync folder.
 class JobCallsWithSyncFolder : public JobCalls {
 protected:
+    JobCallsWithSyncFolder() { m_registry.SetSyncFolder(m_sync.Path()); }
+
     ScratchFolder m_sync;
-    std::wstring m_syncPath = m_sync.Path();
-    RegistryValueOverride m_syncValue{HKEY_CURRENT_USER, kGeneralKey, L"DefaultSyncFolderPath", &m_syncPath};
 };
+
+// Waits for the folder picker, optionally moves its selection, and closes it with command.
+std::function<void(UiRobot&)> Picker(int command, std::wstring select = std::wstring()) {
+    return [command, select](UiRobot& r) {
+        HWND picker = r.WaitForWindow(L"#32770", L"Browse for Folder");
+        // The picker has finished opening when its Help button is there.
+        for (int i = 0; i < 250 && picker && !::GetDlgItem(picker, 100); ++i) ::Sleep(20);
+        if (picker && !select.empty()) {
+            ::SendMessageW(picker, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(select.c_str()));
+        }
+        r.Click(picker, command);
+    };
+}
 
 }  // namespace
 
 TEST_F(JobCallsWithSyncFolder, CreateIdWritesARecordHoldingTheSyncFolderAsEmptyDestination) {
+    ErrorBoxAnswerer boxes;
     GUID first = {}, second = {};
     ASSERT_EQ(m_app.CreateID(&first), 0);
     ASSERT_EQ(m_app.CreateID(&second), 0);
+    EXPECT_TRUE(boxes.Finish().empty());
     EXPECT_NE(first, kZero);
     EXPECT_NE(first, second);
     for (const GUID& id : {first, second}) {
         std::wstring destination = L"unset";
         EXPECT_EQ(ReadText(id, L"Destination", destination), 0) << Saved();
         EXPECT_EQ(destination, L"");
+        EXPECT_EQ(ReadText(id, L"ShowLink", destination), result::kBadEnvironment);
     }
-    EXPECT_NE(Saved().find("<Setting ID=\"" + Braced(first) + "\" LastUpdate=\""), std::string::npos);
-    EXPECT_TRUE(m_boxes.Seen().empty());
+    EXPECT_NE(Saved().find("<Setting ID=\"" + Narrow(MyGuid(first).ToString(1)) + "\" LastUpdate=\""),
+              std::string::npos);
     std::vector<std::string> log = m_log.Texts();
     EXPECT_EQ(std::count(log.begin(), log.end(), "1 PluginApiCreateIdBase::Call"), 2);
+}
+
+TEST_F(JobCallsWithSyncFolder, CreateIdThatCannotWriteHandsBackTheNewIdWithTheFailure) {
+    WriteSettings("<Objects><Setting");  // not well-formed: the file cannot be loaded for the write
+    ErrorBoxAnswerer boxes;
+    GUID id = {};
+    int code = m_app.CreateID(&id);
+    ExpectErrorBoxes(boxes.Finish(), {L"Could not write settings."});
+    EXPECT_NE(code, 0);
+    EXPECT_NE(id, kZero);
+    EXPECT_TRUE(Logged(m_log.Texts(), "3 Error destination->WriteDestinationToXml writeXml = " + std::to_string(code)));
+    EXPECT_EQ(Saved(), "<Objects><Setting");
 }
 
 TEST_F(JobCallsWithSyncFolder, CopyIdCopiesOnlyTheDestination) {
     WriteSettings(SettingsText(Record(kIdA, "2020/01/02 03:04:05",
                                       "<Destination>\\Scans</Destination><ShowLink>1</ShowLink>")));
+    ErrorBoxAnswerer boxes;
     GUID copy = {};
     ASSERT_EQ(m_app.CopyID(&kJobA, &copy), 0);
+    EXPECT_TRUE(boxes.Finish().empty());
     EXPECT_NE(copy, kZero);
+    EXPECT_NE(copy, kJobA);
     std::wstring value;
     EXPECT_EQ(ReadText(copy, L"Destination", value), 0);
     EXPECT_EQ(value, L"\\Scans");
     EXPECT_EQ(ReadText(copy, L"ShowLink", value), result::kBadEnvironment);
     EXPECT_EQ(ReadText(kJobA, L"ShowLink", value), 0);  // the source keeps its record
-    EXPECT_TRUE(m_boxes.Seen().empty());
+    VARIANT_BOOL show = 7;
+    EXPECT_EQ(m_app.ShowLinkButton(&copy, &show), result::kBadEnvironment);  // the copy's link stays hidden
+    EXPECT_EQ(show, 7);
 }
 
 TEST_F(JobCallsWithSyncFolder, CopyIdOfAJobWithoutRecordFailsWithTheReadersCode) {
@@ -124,34 +134,28 @@ TEST_F(JobCallsWithSyncFolder, CopyIdOfAJobWithoutRecordFailsWithTheReadersCode)
         int expected;
     };
     for (const Case& c : {Case{false, result::kFileNotFound}, Case{true, result::kNotStored}}) {
+        SCOPED_TRACE(c.expected);
         if (c.withFile) WriteSettings(SettingsText(Record(kIdB, "2020/01/02 03:04:05", "<Destination/>")));
+        ErrorBoxAnswerer boxes;
         GUID copy = kJobB;
         EXPECT_EQ(m_app.CopyID(&kJobA, &copy), c.expected);
+        ExpectErrorBoxes(boxes.Finish(), {L"Could not read settings."});
         EXPECT_EQ(copy, kZero);
+        EXPECT_TRUE(Logged(m_log.Texts(),
+                           "3 Error destination->ReadDestinationFromXml readXml = " + std::to_string(c.expected)));
     }
-    std::vector<SeenMessageBox> boxes = m_boxes.Seen();
-    ASSERT_EQ(boxes.size(), 2u);
-    for (const SeenMessageBox& box : boxes) {
-        EXPECT_EQ(box.caption, L"Error");
-        EXPECT_EQ(box.text, L"Could not read settings.");
-        EXPECT_FALSE(box.owned);
-    }
-    std::vector<std::string> log = m_log.Texts();
-    EXPECT_NE(std::find(log.begin(), log.end(), "3 Error destination->ReadDestinationFromXml readXml = 2"), log.end());
-    EXPECT_NE(std::find(log.begin(), log.end(),
-                        "3 Error destination->ReadDestinationFromXml readXml = " + std::to_string(result::kNotStored)),
-              log.end());
 }
 
 TEST_F(JobCallsWithSyncFolder, DeleteIdRemovesTheRecordOnce) {
+    ErrorBoxAnswerer boxes;
     EXPECT_EQ(m_app.DeleteID(&kJobA), result::kFileNotFound);
     WriteSettings(SettingsText(Record(kIdA, "2020/01/02 03:04:05", "<Destination/>") +
                                Record(kIdB, "2020/01/02 03:04:05", "<Destination/>")));
     EXPECT_EQ(m_app.DeleteID(&kJobA), 0);
     EXPECT_EQ(m_app.DeleteID(&kJobA), result::kBadArguments);
+    EXPECT_TRUE(boxes.Finish().empty());
     EXPECT_EQ(Saved().find(kIdA), std::string::npos);
     EXPECT_NE(Saved().find(kIdB), std::string::npos);
-    EXPECT_TRUE(m_boxes.Seen().empty());
 }
 
 TEST_F(JobCallsWithSyncFolder, SummaryNamesTheDestinationFolder) {
@@ -159,34 +163,39 @@ TEST_F(JobCallsWithSyncFolder, SummaryNamesTheDestinationFolder) {
     std::wstring text;
     EXPECT_EQ(m_app.SettingSummary(&kJobA, text), 0);
     EXPECT_EQ(text, L"Destination : Receipts");
+    EXPECT_TRUE(Logged(m_log.Texts(), "1 PluginApiSettingSummaryBase::Call"));
 }
 
 TEST_F(JobCalls, SummaryRemindsToInstallTheCloudApplication) {
-    ASSERT_FALSE(KeyExists(L"Software\\Quontel\\Brellix"));
-    ASSERT_FALSE(KeyExists(kOlderKey));
     ScratchFolder elsewhere;
     std::string folder = Narrow(elsewhere / L"Receipts");
     WriteSettings(SettingsText(Record(kIdA, "2020/01/02 03:04:05", "<Destination>" + folder + "</Destination>")));
     std::wstring text;
     EXPECT_EQ(m_app.SettingSummary(&kJobA, text), 0);
     EXPECT_EQ(text, L"Destination : Receipts\nInstall the Brellix.");
+
+    // Declared installed in the settings file: no reminder.
+    WriteSettings(SettingsText("<CommonSetting><IsTargetInstalled>1</IsTargetInstalled></CommonSetting>" +
+                               Record(kIdA, "2020/01/02 03:04:05", "<Destination>" + folder + "</Destination>")));
+    EXPECT_EQ(m_app.SettingSummary(&kJobA, text), 0);
+    EXPECT_EQ(text, L"Destination : Receipts");
 }
 
 TEST_F(JobCallsWithSyncFolder, SummaryOfAJobWithoutRecordIsEmpty) {
+    ErrorBoxAnswerer boxes;
     std::wstring text = L"left over";
     EXPECT_EQ(m_app.SettingSummary(&kJobA, text), result::kFileNotFound);
     EXPECT_EQ(text, L"");
     WriteSettings(SettingsText(Record(kIdB, "2020/01/02 03:04:05", "<Destination/>")));
     EXPECT_EQ(m_app.SettingSummary(&kJobA, text), result::kNotStored);
     EXPECT_EQ(text, L"");
-    std::vector<std::string> log = m_log.Texts();
-    EXPECT_NE(std::find(log.begin(), log.end(), "3 Error destination->ReadDestinationFromXml readXml = 2"), log.end());
-    EXPECT_TRUE(m_boxes.Seen().empty());
+    EXPECT_TRUE(boxes.Finish().empty());
+    EXPECT_TRUE(Logged(m_log.Texts(), "3 Error destination->ReadDestinationFromXml readXml = 2"));
 }
 
 TEST_F(JobCallsWithSyncFolder, LinkLabelAndLinkState) {
     std::wstring label;
-    EXPECT_EQ(m_app.LinkLabel(&kJobA, label), 0);
+    EXPECT_EQ(m_app.LinkLabel(&kJobA, label), 0);  // also without a record
     EXPECT_EQ(label, L"Open storage folder");
 
     VARIANT_BOOL show = 7;
@@ -196,48 +205,122 @@ TEST_F(JobCallsWithSyncFolder, LinkLabelAndLinkState) {
     EXPECT_EQ(m_app.ShowLinkButton(&kJobB, &show), result::kNotStored);
     EXPECT_EQ(show, 7);  // untouched while the state cannot be read
 
-    ASSERT_EQ(PluginWriterXMLBrellix(MyGuid(kJobA), m_roaming.Path()).WriteParam(L"ShowLink", true, 1), 0);
+    ASSERT_EQ(PluginWriterXMLBrellix(MyGuid(kJobA), m_base.Path()).WriteParam(L"ShowLink", true, 1), 0);
     EXPECT_EQ(m_app.ShowLinkButton(&kJobA, &show), 0);
     EXPECT_EQ(show, VARIANT_TRUE);
     std::vector<std::string> log = m_log.Texts();
-    EXPECT_NE(std::find(log.begin(), log.end(), "1 _ShowLinkButton::Call"), log.end());
-    EXPECT_NE(std::find(log.begin(), log.end(), "1 _LinkLabel::Call"), log.end());
+    EXPECT_TRUE(Logged(log, "1 _ShowLinkButton::Call"));
+    EXPECT_TRUE(Logged(log, "1 _LinkLabel::Call"));
 }
 
 TEST_F(JobCallsWithSyncFolder, ClickedLinkButtonOfAJobWithoutRecordOpensNothing) {
     EXPECT_EQ(m_app.ClickedLinkButton(&kJobA), result::kFileNotFound);
+    WriteSettings(SettingsText(Record(kIdB, "2020/01/02 03:04:05", "<Destination/>")));
+    EXPECT_EQ(m_app.ClickedLinkButton(&kJobA), result::kNotStored);
+    EXPECT_TRUE(Logged(m_log.Texts(), "1 _ClickedLinkButton::Call"));
 }
 
-// The same calls through the command-line host and COM.
-TEST_F(JobCallsWithSyncFolder, JobLifeThroughTheHost) {
-    std::wstring dll = BinFolder() + L"\\PluginForBrellix.dll";
-    ASSERT_EQ(testing_support::RunProcess(L"regsvr32.exe /s \"" + dll + L"\"").exitCode, 0u);
-    auto host = [](const std::wstring& arguments) {
-        std::vector<std::string> calls;
-        for (const std::string& line :
-             testing_support::Lines(testing_support::RunProcess(L"\"" + BinFolder() + L"\\plrhost.exe\" " + arguments).output)) {
-            if (line.rfind("hWindow=", 0) == 0) continue;
-            size_t failed = line.find(": hr=0x8");
-            calls.push_back(failed == std::string::npos ? line : line.substr(0, failed + 15));
-        }
-        return calls;
-    };
-    std::vector<std::string> created = host(L"create-id");
-    ASSERT_EQ(created.size(), 1u);
-    ASSERT_EQ(created[0].rfind("CreateID: hr=0x00000000 pRetVal=0x00000000 (0) newID={", 0), 0u) << created[0];
-    std::string id = created[0].substr(created[0].find('{'));
-    std::wstring wideId(id.begin(), id.end());
-    ::CreateDirectoryW((m_sync / L"Scans").c_str(), nullptr);
+TEST_F(JobCallsWithSyncFolder, ShowSettingWritesOnlyWhenTheFolderDialogIsConfirmed) {
+    ASSERT_TRUE(::CreateDirectoryW((m_sync / L"Receipts").c_str(), nullptr));
+    // Cancel: nothing written, not even a settings file.
+    {
+        UiRobot robot(Picker(IDCANCEL));
+        EXPECT_EQ(m_app.ShowSetting(&kJobA, 0), 0);
+        robot.Join();
+        EXPECT_FALSE(SettingsExist());
+    }
+    // Confirm at the default (the sync folder): a new record with the empty relative destination.
+    {
+        UiRobot robot(Picker(IDOK));
+        EXPECT_EQ(m_app.ShowSetting(&kJobA, 0), 0);
+        robot.Join();
+        std::wstring value = L"unset";
+        EXPECT_EQ(ReadText(kJobA, L"Destination", value), 0) << Saved();
+        EXPECT_EQ(value, L"");
+    }
+    // Another folder chosen in the dialog is stored below the sync folder.
+    {
+        UiRobot robot(Picker(IDOK, m_sync / L"Receipts"));
+        EXPECT_EQ(m_app.ShowSetting(&kJobA, 0), 0);
+        robot.Join();
+        std::wstring value;
+        EXPECT_EQ(ReadText(kJobA, L"Destination", value), 0) << Saved();
+        EXPECT_EQ(value, L"\\Receipts");
+    }
+    // Cancel on a job with a record leaves the file as it was.
+    std::string before = Saved();
+    {
+        UiRobot robot(Picker(IDCANCEL));
+        EXPECT_EQ(m_app.ShowSetting(&kJobA, 0), 0);
+        robot.Join();
+    }
+    EXPECT_EQ(Saved(), before);
+    EXPECT_TRUE(Logged(m_log.Texts(), "1 PluginApiShowSettingBase::Call"));
+}
 
-    std::vector<std::string> calls = host(L"summary " + wideId + L" link-label " + wideId + L" link-state " + wideId +
-                                          L" delete-id " + wideId + L" delete-id " + wideId);
-    std::string syncName = Narrow(m_sync.Path().substr(m_sync.Path().find_last_of(L'\\') + 1));
-    EXPECT_EQ(calls, (std::vector<std::string>{
-                         "SettingsSummary: hr=0x00000000 pRetVal=0x00000000 (0) Text=Destination : " + syncName,
-                         "LinkLabel: hr=0x00000000 pRetVal=0x00000000 (0) Text=Open storage folder",
-                         "ShowLinkButton: hr=0x8007000A",
-                         "DeleteID: hr=0x00000000 pRetVal=0x00000000 (0)",
-                         "DeleteID: hr=0x800700A0",
-                     }));
-    testing_support::RunProcess(L"regsvr32.exe /s /u \"" + dll + L"\"");
+TEST_F(JobCallsWithSyncFolder, ShowSettingThatCannotWriteShowsTheError) {
+    WriteSettings("<Objects><Setting");
+    ErrorBoxAnswerer boxes;
+    int code = 0;
+    {
+        UiRobot robot(Picker(IDOK));
+        code = m_app.ShowSetting(&kJobA, 0);
+        robot.Join();
+    }
+    ExpectErrorBoxes(boxes.Finish(), {L"Could not write settings."});
+    EXPECT_NE(code, 0);
+    EXPECT_TRUE(Logged(m_log.Texts(), "3 Error destination->WriteDestinationToXml writeXml = " + std::to_string(code)));
+    EXPECT_EQ(Saved(), "<Objects><Setting");
+}
+
+TEST_F(JobCalls, ShowCommonSettingWritesOnlyWhenConfirmed) {
+    enum class Close { kOk, kEscape };
+    struct Case {
+        const char* name;
+        bool toggle;
+        Close close;
+        int expectedShown;  // check state the dialog opens with
+        bool written;
+        bool expectedValue;
+    };
+    // Runs in order on the same settings file.
+    const Case cases[] = {
+        {"no file, cancelled", true, Close::kEscape, BST_CHECKED, false, false},
+        {"no file, untick and OK", true, Close::kOk, BST_CHECKED, true, false},
+        {"stored 0, tick and Escape", true, Close::kEscape, BST_UNCHECKED, true, false},
+        {"stored 0, tick and OK", true, Close::kOk, BST_UNCHECKED, true, true},
+        {"stored 1, OK unchanged", false, Close::kOk, BST_CHECKED, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        int shown = -1;
+        UiRobot robot([&](UiRobot& r) {
+            HWND dialog = r.WaitForWindow(L"#32770", L"Common settings");
+            shown = r.CheckState(dialog, kShowRenamesBox);
+            if (c.toggle) r.PressButton(dialog, kShowRenamesBox);
+            if (c.close == Close::kOk) {
+                r.Click(dialog, IDOK);
+            } else {
+                r.PressKey(dialog, VK_ESCAPE);
+            }
+        });
+        EXPECT_EQ(m_app.ShowCommonSetting(0), 0);
+        robot.Join();
+        EXPECT_EQ(shown, c.expectedShown);
+        EXPECT_EQ(SettingsExist(), c.written);
+        if (c.written) {
+            bool value = !c.expectedValue;
+            EXPECT_EQ(ReadCommon(L"ShowRenames", value), 0) << Saved();
+            EXPECT_EQ(value, c.expectedValue);
+        }
+    }
+    EXPECT_TRUE(Logged(m_log.Texts(), "1 PluginApiShowCommonSettingBase::Call"));
+}
+
+TEST_F(JobCalls, ShowCommonSettingWithAnUnreadableFileShowsTheErrorAndNoDialog) {
+    WriteSettings("<Objects><CommonSetting><ShowRenames>maybe</ShowRenames></CommonSetting></Objects>");
+    ErrorBoxAnswerer boxes;
+    EXPECT_EQ(m_app.ShowCommonSetting(0), result::kBadArguments);
+    ExpectErrorBoxes(boxes.Finish(), {L"Could not read settings."});
+    EXPECT_TRUE(Logged(m_log.Texts(), "3 Error commonSetting->ReadSetting readXml = 160"));
 }

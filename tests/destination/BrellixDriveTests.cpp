@@ -1,15 +1,15 @@
 #include "destination/PluginDefaultDestination.h"
 #include "support/ResultCodes.h"
 #include "tests/common/TestSupport.h"
-#include "tests/destination/DestinationTestSupport.h"
+#include "tests/common/CloudTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <vector>
 
-using destination_testing::CloudRegistryState;
-using destination_testing::FallbackFolderState;
+using testing_support::CloudRegistryState;
+using testing_support::FallbackFolderState;
 
 TEST(PluginBrellixDrive, RootFolderComesFromRegistryValueOrFallbackFolder) {
     struct Case {

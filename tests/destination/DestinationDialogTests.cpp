@@ -1,13 +1,13 @@
 #include "destination/PluginDestinationBrellix.h"
 #include "tests/common/TestSupport.h"
 #include "tests/common/UiRobot.h"
-#include "tests/destination/DestinationTestSupport.h"
+#include "tests/common/CloudTestSupport.h"
 
 #include <functional>
 
 #include <gtest/gtest.h>
 
-using destination_testing::CloudRegistryState;
+using testing_support::CloudRegistryState;
 using testing_support::ScratchFolder;
 
 namespace {

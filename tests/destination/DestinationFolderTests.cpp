@@ -9,7 +9,7 @@
 #include "support/ResultCodes.h"
 #include "tests/common/LogCapture.h"
 #include "tests/common/TestSupport.h"
-#include "tests/destination/DestinationTestSupport.h"
+#include "tests/common/CloudTestSupport.h"
 
 #include <shlobj.h>
 
@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-using destination_testing::CloudRegistryState;
+using testing_support::CloudRegistryState;
 using testing_support::ScratchFolder;
 
 namespace {
@@ -92,7 +92,7 @@ protected:
 
     raii::ComApartment m_apartment;  // the settings file is read and written through the DOM
     CloudRegistryState m_registry;
-    destination_testing::FallbackFolderState m_fallback;  // no "My Brellix" unless a test makes one
+    testing_support::FallbackFolderState m_fallback;  // no "My Brellix" unless a test makes one
     ScratchFolder m_settings;
     ScratchFolder m_sync;
     MyGuid m_job;

@@ -6,11 +6,11 @@
 #include "support/ResultCodes.h"
 #include "tests/common/TestSupport.h"
 #include "tests/common/UiRobot.h"
-#include "tests/destination/DestinationTestSupport.h"
+#include "tests/common/CloudTestSupport.h"
 
 #include <gtest/gtest.h>
 
-using destination_testing::CloudRegistryState;
+using testing_support::CloudRegistryState;
 using testing_support::ScratchFolder;
 
 namespace {

@@ -1,4 +1,4 @@
-#include "tests/destination/DestinationTestSupport.h"
+#include "tests/common/CloudTestSupport.h"
 
 #include "destination/PluginDefaultDestination.h"
 #include "support/MyPath.h"
@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 
-namespace destination_testing {
+namespace testing_support {
 
 namespace {
 
@@ -92,4 +92,4 @@ FallbackFolderState::~FallbackFolderState() {
 
 void FallbackFolderState::Create() { ASSERT_TRUE(::CreateDirectoryW(m_path.c_str(), nullptr)); }
 
-}  // namespace destination_testing
+}  // namespace testing_support

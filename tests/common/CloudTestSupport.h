@@ -1,4 +1,4 @@
-// Fixtures of the destination tests: the cloud application's registry entries and its
+// Fixtures of the tests that need the cloud application's registry entries and its
 // fallback folder put into a known state and restored afterwards.
 #pragma once
 
@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace destination_testing {
+namespace testing_support {
 
 // Moves the cloud application's keys ("Software\Quontel" and "Software\Brellix" under
 // HKEY_CURRENT_USER) aside for the life of the object, so a test starts with none of them, and
@@ -44,4 +44,4 @@ private:
     std::wstring m_savedPath;
 };
 
-}  // namespace destination_testing
+}  // namespace testing_support

@@ -90,7 +90,7 @@ TEST_F(HostEndToEndWithSyncFolder, JobLifeThroughTheHost) {
                          "SettingsSummary: hr=0x00000000 pRetVal=0x00000000 (0) Text=Destination : " +
                              std::string(syncName.begin(), syncName.end()),
                          "LinkLabel: hr=0x00000000 pRetVal=0x00000000 (0) Text=Open storage folder",
-                         "ShowLinkButton: hr=0x8007000A pRetVal=0x0000000A (10) bShow=VARIANT_FALSE",
+                         "ShowLinkButton: hr=0x8007000A pRetVal=0x0000000A (10) bShow=0",
                      }));
     std::string saved = Saved();
     EXPECT_NE(saved.find("<Setting ID=\"" + id + "\" LastUpdate=\""), std::string::npos) << saved;

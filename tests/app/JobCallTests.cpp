@@ -8,8 +8,7 @@
 #include "settings/PluginWriter.h"
 #include "support/ResultCodes.h"
 #include "tests/common/CloudTestSupport.h"
-
-#include <shlobj.h>
+#include "tests/common/FolderPickerRobot.h"
 
 #include <gtest/gtest.h>
 
@@ -62,17 +61,10 @@ protected:
     ScratchFolder m_sync;
 };
 
-// Waits for the folder picker, optionally moves its selection, and closes it with command.
-std::function<void(UiRobot&)> Picker(int command, std::wstring select = std::wstring()) {
-    return [command, select](UiRobot& r) {
-        HWND picker = r.WaitForWindow(L"#32770", L"Browse for Folder");
-        // The picker has finished opening when its Help button is there.
-        for (int i = 0; i < 250 && picker && !::GetDlgItem(picker, 100); ++i) ::Sleep(20);
-        if (picker && !select.empty()) {
-            ::SendMessageW(picker, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(select.c_str()));
-        }
-        r.Click(picker, command);
-    };
+// Closes the folder picker: confirms folder once the picker's tree shows it, or cancels when
+// folder is empty.
+std::function<void(UiRobot&)> Picker(const std::wstring& folder) {
+    return [folder](UiRobot& r) { testing_support::AnswerPicker(r, folder); };
 }
 
 }  // namespace
@@ -224,14 +216,14 @@ TEST_F(JobCallsWithSyncFolder, ShowSettingWritesOnlyWhenTheFolderDialogIsConfirm
     ASSERT_TRUE(::CreateDirectoryW((m_sync / L"Receipts").c_str(), nullptr));
     // Cancel: nothing written, not even a settings file.
     {
-        UiRobot robot(Picker(IDCANCEL));
+        UiRobot robot(Picker(std::wstring()));
         EXPECT_EQ(m_app.ShowSetting(&kJobA, 0), 0);
         robot.Join();
         EXPECT_FALSE(SettingsExist());
     }
     // Confirm at the default (the sync folder): a new record with the empty relative destination.
     {
-        UiRobot robot(Picker(IDOK));
+        UiRobot robot(Picker(m_sync.Path()));
         EXPECT_EQ(m_app.ShowSetting(&kJobA, 0), 0);
         robot.Join();
         std::wstring value = L"unset";
@@ -240,7 +232,7 @@ TEST_F(JobCallsWithSyncFolder, ShowSettingWritesOnlyWhenTheFolderDialogIsConfirm
     }
     // Another folder chosen in the dialog is stored below the sync folder.
     {
-        UiRobot robot(Picker(IDOK, m_sync / L"Receipts"));
+        UiRobot robot(Picker(m_sync / L"Receipts"));
         EXPECT_EQ(m_app.ShowSetting(&kJobA, 0), 0);
         robot.Join();
         std::wstring value;
@@ -250,7 +242,7 @@ TEST_F(JobCallsWithSyncFolder, ShowSettingWritesOnlyWhenTheFolderDialogIsConfirm
     // Cancel on a job with a record leaves the file as it was.
     std::string before = Saved();
     {
-        UiRobot robot(Picker(IDCANCEL));
+        UiRobot robot(Picker(std::wstring()));
         EXPECT_EQ(m_app.ShowSetting(&kJobA, 0), 0);
         robot.Join();
     }
@@ -263,7 +255,7 @@ TEST_F(JobCallsWithSyncFolder, ShowSettingThatCannotWriteShowsTheError) {
     ErrorBoxAnswerer boxes;
     int code = 0;
     {
-        UiRobot robot(Picker(IDOK));
+        UiRobot robot(Picker(m_sync.Path()));
         code = m_app.ShowSetting(&kJobA, 0);
         robot.Join();
     }

@@ -1,0 +1,56 @@
+// UI robot steps for the shell's folder picker ("Browse for Folder") that the plug-in opens.
+#pragma once
+
+#include "tests/common/UiRobot.h"
+
+#include <gtest/gtest.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <string>
+
+namespace testing_support {
+
+constexpr wchar_t kPickerCaption[] = L"Browse for Folder";
+
+// Text of the item selected in the picker's folder tree.
+inline std::wstring SelectedFolderName(HWND picker) {
+    HWND tree = ::FindWindowExW(picker, nullptr, WC_TREEVIEWW, nullptr);
+    if (!tree) return std::wstring();
+    DWORD_PTR selected = 0;
+    ::SendMessageTimeoutW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0, SMTO_BLOCK, 5000, &selected);
+    if (!selected) return std::wstring();
+    wchar_t buffer[MAX_PATH] = {};
+    TVITEMW item = {};
+    item.mask = TVIF_TEXT;
+    item.hItem = reinterpret_cast<HTREEITEM>(selected);
+    item.pszText = buffer;
+    item.cchTextMax = MAX_PATH;
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item), SMTO_BLOCK, 5000, &ignored);
+    return buffer;
+}
+
+// Selects folder in the open picker and confirms it; empty folder cancels the picker. The
+// selection is made again until the tree shows it: the picker may still be filling its tree
+// when it becomes visible.
+inline void AnswerPicker(UiRobot& r, const std::wstring& folder) {
+    HWND picker = r.WaitForWindow(L"#32770", kPickerCaption);
+    if (!picker) return;
+    if (folder.empty()) {
+        r.Click(picker, IDCANCEL);
+    } else {
+        std::wstring leaf = folder.substr(folder.find_last_of(L'\\') + 1);
+        for (int attempt = 0; attempt < 100 && SelectedFolderName(picker) != leaf; ++attempt) {
+            DWORD_PTR ignored = 0;
+            ::SendMessageTimeoutW(picker, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()),
+                                  SMTO_BLOCK, 5000, &ignored);
+            ::Sleep(50);
+        }
+        EXPECT_EQ(SelectedFolderName(picker), leaf);
+        r.Click(picker, IDOK);
+    }
+    r.WaitForClose(picker);
+}
+
+}  // namespace testing_support

@@ -98,7 +98,6 @@ int PluginAppBase::OnDisconnect() { return result::kSuccess; }
 int PluginAppBase::CopyIdCall(const MyGuid&, MyGuid&) { return result::kNotReady; }
 int PluginAppBase::CreateIdCall(MyGuid&) { return result::kNotReady; }
 int PluginAppBase::DeleteIdCall(const MyGuid&) { return result::kNotReady; }
-int PluginAppBase::ExecuteCall(const MyGuid&, const MyFilePath&, bool, long) { return result::kNotReady; }
 int PluginAppBase::SettingSummaryCall(const MyGuid&, PluginSettingSummary&) { return result::kNotReady; }
 int PluginAppBase::ShowCommonSettingCall(long) { return result::kNotReady; }
 int PluginAppBase::ShowSettingCall(const MyGuid&, long) { return result::kNotReady; }

@@ -8,10 +8,9 @@
 #include "support/MyGuid.h"
 #include "support/Raii.h"
 #include "tests/common/TestSupport.h"
-#include "tests/execute/DialogRobot.h"
+#include "tests/common/UiRobot.h"
 #include "tests/send/SendTestSupport.h"
 
-#include <commctrl.h>
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include <shlwapi.h>
@@ -22,7 +21,6 @@
 
 namespace {
 
-using namespace dialog_robot;
 using send_tests::ListNames;
 using testing_support::RegistryValueOverride;
 using testing_support::ScratchFolder;
@@ -34,16 +32,21 @@ constexpr int kRetry = 1005;
 constexpr int kAbort = 1006;
 constexpr int kSetting = 1007;
 constexpr int kRenameList = 1008;
+constexpr wchar_t kDialog[] = L"#32770";
+constexpr wchar_t kSaving[] = L"Saving...";
+constexpr wchar_t kRenamedFiles[] = L"Renamed files";
+constexpr wchar_t kError[] = L"Error";
 constexpr wchar_t kGeneralKey[] = L"Software\\Quontel\\Brellix\\General";
 constexpr wchar_t kSyncValue[] = L"DefaultSyncFolderPath";
 
-// Picks a folder in the folder picker that is open now and confirms it.
-bool ChooseFolder(const std::wstring& folder) {
-    HWND picker = FindDialog(0, L"Browse for Folder");
+// Picks a folder in the folder picker once it is open, and confirms it.
+bool ChooseFolder(UiRobot& r, const std::wstring& folder) {
+    HWND picker = r.WaitForWindow(kDialog, L"Browse for Folder");
     if (!picker) return false;
+    ::Sleep(200);  // the picker selects its start folder after BFFM_INITIALIZED
     ::SendMessageW(picker, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
-    Press(picker, IDOK);
-    return WaitGone(picker);
+    r.Click(picker, IDOK);
+    return r.WaitForClose(picker);
 }
 
 class ExecuteTest : public ::testing::Test {
@@ -61,10 +64,10 @@ protected:
         return m_in / L"list.txt";
     }
 
-    int Execute(const std::wstring& fileList, bool deleteSources, const std::function<void()>& robot) {
-        std::thread hands(robot);
+    int Execute(const std::wstring& fileList, bool deleteSources, std::function<void(UiRobot&)> script) {
+        UiRobot robot(std::move(script));
         int code = m_app.ExecuteCall(m_id, MyFilePath(fileList), deleteSources, 0);
-        hands.join();
+        robot.Join();
         return code;
     }
 
@@ -91,10 +94,10 @@ protected:
 TEST_F(ExecuteTest, ACleanBatchLandsInTheSyncFolderAndIsRemembered) {
     std::wstring list = MakeScans({L"scan1.pdf", L"scan2.pdf", L"scan3.pdf"});
     bool progressSeen = false;
-    int code = Execute(list, false, [&] {
-        HWND progress = FindDialog(kProgressCounter);
+    int code = Execute(list, false, [&](UiRobot& r) {
+        HWND progress = r.WaitForWindow(kDialog, kSaving);
         progressSeen = progress != nullptr;
-        WaitGone(progress);
+        r.WaitForClose(progress);
     });
     EXPECT_EQ(0, code);
     EXPECT_TRUE(progressSeen);
@@ -107,7 +110,7 @@ TEST_F(ExecuteTest, ACleanBatchLandsInTheSyncFolderAndIsRemembered) {
 
 TEST_F(ExecuteTest, MovedSourcesAreGoneAfterACleanBatch) {
     std::wstring list = MakeScans({L"scan1.pdf", L"scan2.pdf"});
-    int code = Execute(list, true, [] { WaitGone(FindDialog(kProgressCounter)); });
+    int code = Execute(list, true, [](UiRobot& r) { r.WaitForClose(r.WaitForWindow(kDialog, kSaving)); });
     EXPECT_EQ(0, code);
     EXPECT_EQ((std::vector<std::wstring>{L"scan1.pdf", L"scan2.pdf"}), ListNames(m_sync.Path()));
     EXPECT_EQ((std::vector<std::wstring>{L"list.txt"}), ListNames(m_in.Path()));
@@ -126,32 +129,28 @@ TEST_P(ExecuteRenameTest, ACollidingNameIsSavedNumberedAndListedUnlessSwitchedOf
     WriteFileBytes(m_sync / L"scan.pdf", "earlier");
     std::wstring list = MakeScans({L"scan.pdf", L"other.pdf"});
     bool warningSeen = false;
-    std::wstring listedName, savedName;
-    int code = Execute(list, false, [&] {
-        HWND progress = FindDialog(kProgressCounter);
-        while (::IsWindow(progress)) {
-            HWND warning = FindDialog(kRenameList, L"", 10);
-            if (!warning) continue;
+    std::vector<std::vector<std::wstring>> rows;
+    int code = Execute(list, false, [&](UiRobot& r) {
+        HWND progress = r.WaitForWindow(kDialog, kSaving);
+        while (::IsWindow(progress) && ::IsWindowVisible(progress)) {
+            HWND warning = UiRobot::FindWindowOfProcess(kDialog, kRenamedFiles);
+            if (!warning) {
+                ::Sleep(10);
+                continue;
+            }
             warningSeen = true;
-            wchar_t text[MAX_PATH] = {};
-            LVITEMW item = {};
-            item.pszText = text;
-            item.cchTextMax = MAX_PATH;
-            item.iSubItem = 0;
-            ::SendMessageW(::GetDlgItem(warning, kRenameList), LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
-            listedName = text;
-            item.iSubItem = 1;
-            ::SendMessageW(::GetDlgItem(warning, kRenameList), LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
-            savedName = text;
-            Press(warning, IDOK);
-            WaitGone(warning);
+            rows = UiRobot::ListViewRows(::GetDlgItem(warning, kRenameList));
+            r.Click(warning, IDOK);
+            r.WaitForClose(warning);
         }
     });
     EXPECT_EQ(0, code);
     EXPECT_EQ(GetParam().warningExpected, warningSeen);
     if (GetParam().warningExpected) {
-        EXPECT_EQ(L"scan.pdf", listedName);
-        EXPECT_EQ(L"scan_001.pdf", savedName);
+        ASSERT_EQ(2u, rows.size());
+        EXPECT_EQ(L"scan.pdf", rows[0].at(0));
+        EXPECT_EQ(L"scan_001.pdf", rows[0].at(1));
+        EXPECT_EQ(L"other.pdf", rows[1].at(0));
     }
     EXPECT_EQ((std::vector<std::wstring>{L"other.pdf", L"scan.pdf", L"scan_001.pdf"}), ListNames(m_sync.Path()));
     EXPECT_EQ("earlier", testing_support::ReadFileBytes(m_sync / L"scan.pdf"));
@@ -166,12 +165,12 @@ TEST_F(ExecuteTest, CancelGivesUserCancelledAndWritesNothing) {
     for (int i = 0; i < 40; ++i) names.push_back(L"scan" + std::to_wstring(i) + L".pdf");
     std::wstring list = MakeScans(names);
     for (const auto& name : names) WriteFileBytes(m_in / name, std::string(4 << 20, 'x'));
-    int code = Execute(list, false, [&] {
-        HWND progress = FindDialog(kProgressCounter);
+    int code = Execute(list, false, [&](UiRobot& r) {
+        HWND progress = r.WaitForWindow(kDialog, kSaving);
         // Cancel once the batch has begun (the counter moves past the first file).
-        for (int i = 0; i < 2000 && ControlText(progress, kProgressCounter).rfind(L"1 / ", 0) == 0; ++i) ::Sleep(5);
-        Press(progress, IDCANCEL);
-        WaitGone(progress);
+        for (int i = 0; i < 2000 && r.Text(progress, kProgressCounter).rfind(L"1 / ", 0) == 0; ++i) ::Sleep(5);
+        r.Click(progress, IDCANCEL);
+        r.WaitForClose(progress);
     });
     EXPECT_EQ(1223, code);
     EXPECT_TRUE(ListNames(m_sync.Path()).empty());  // kept sources: the copies are removed
@@ -184,13 +183,13 @@ TEST_F(ExecuteTest, AMissingFolderAsksWithTheSystemTextAndRetrySavesOnceItExists
     RegistryValueOverride syncValue(HKEY_CURRENT_USER, kGeneralKey, kSyncValue, &missing);
     std::wstring list = MakeScans({L"scan1.pdf"});
     std::wstring message;
-    int code = Execute(list, false, [&] {
-        HWND error = FindDialog(kErrorMessage);
-        ASSERT_NE(nullptr, error);
-        message = ControlText(error, kErrorMessage);
+    int code = Execute(list, false, [&](UiRobot& r) {
+        HWND progress = r.WaitForWindow(kDialog, kSaving);
+        HWND error = r.WaitForWindow(kDialog, kError);
+        message = r.Text(error, kErrorMessage);
         ::CreateDirectoryW(missing.c_str(), nullptr);
-        Press(error, kRetry);
-        WaitGone(FindDialog(kProgressCounter));
+        r.Click(error, kRetry);
+        r.WaitForClose(progress);
     });
     EXPECT_EQ(0, code);
     EXPECT_EQ(0u, message.find(L"The file cannot be saved."));
@@ -202,11 +201,10 @@ TEST_F(ExecuteTest, AbortInTheErrorDialogEndsWithUserCancelled) {
     std::wstring missing = m_sync / L"not there";
     RegistryValueOverride syncValue(HKEY_CURRENT_USER, kGeneralKey, kSyncValue, &missing);
     std::wstring list = MakeScans({L"scan1.pdf", L"scan2.pdf"});
-    int code = Execute(list, false, [&] {
-        HWND error = FindDialog(kErrorMessage);
-        ASSERT_NE(nullptr, error);
-        Press(error, kAbort);
-        WaitGone(FindDialog(kProgressCounter));
+    int code = Execute(list, false, [&](UiRobot& r) {
+        HWND progress = r.WaitForWindow(kDialog, kSaving);
+        r.Click(r.WaitForWindow(kDialog, kError), kAbort);
+        r.WaitForClose(progress);
     });
     EXPECT_EQ(1223, code);
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(missing.c_str()));
@@ -219,12 +217,11 @@ TEST_F(ExecuteTest, SettingInTheErrorDialogSavesIntoTheChosenFolder) {
     ScratchFolder chosen;
     std::wstring list = MakeScans({L"scan1.pdf", L"scan2.pdf"});
     bool picked = false;
-    int code = Execute(list, false, [&] {
-        HWND error = FindDialog(kErrorMessage);
-        ASSERT_NE(nullptr, error);
-        Press(error, kSetting);
-        picked = ChooseFolder(chosen.Path());
-        WaitGone(FindDialog(kProgressCounter));
+    int code = Execute(list, false, [&](UiRobot& r) {
+        HWND progress = r.WaitForWindow(kDialog, kSaving);
+        r.Click(r.WaitForWindow(kDialog, kError), kSetting);
+        picked = ChooseFolder(r, chosen.Path());
+        r.WaitForClose(progress);
     });
     EXPECT_TRUE(picked);
     EXPECT_EQ(0, code);
@@ -240,14 +237,15 @@ protected:
 TEST_F(ExecuteWithoutCloudClientTest, NoToTheQuestionSavesNothing) {
     std::wstring list = MakeScans({L"scan1.pdf"});
     bool askedBeforeProgress = false;
-    int code = Execute(list, false, [&] {
-        HWND question = FindDialog(0, L"Have you installed");
-        askedBeforeProgress = question && !FindDialog(kProgressCounter, L"", 0);
-        Press(question, IDNO);
-        WaitGone(question);
+    std::wstring text;
+    int code = Execute(list, false, [&](UiRobot& r) {
+        HWND question = r.WaitForWindow(kDialog, L"Confirmation");
+        askedBeforeProgress = question && !UiRobot::FindWindowOfProcess(kDialog, kSaving);
+        text = r.AnswerMessageBox(L"Confirmation", IDNO).text;
     });
     EXPECT_EQ(1223, code);
     EXPECT_TRUE(askedBeforeProgress);
+    EXPECT_EQ(0u, text.find(L"Have you installed the Brellix application?"));
     EXPECT_TRUE(ListNames(m_sync.Path()).empty());
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(SettingsFile().c_str()));
 }
@@ -256,11 +254,10 @@ TEST_F(ExecuteWithoutCloudClientTest, YesAndAChosenFolderSaveThereAndStoreIt) {
     ScratchFolder chosen;
     std::wstring list = MakeScans({L"scan1.pdf", L"scan2.pdf"});
     bool picked = false;
-    int code = Execute(list, false, [&] {
-        HWND question = FindDialog(0, L"Have you installed");
-        Press(question, IDYES);
-        picked = ChooseFolder(chosen.Path());
-        WaitGone(FindDialog(kProgressCounter));
+    int code = Execute(list, false, [&](UiRobot& r) {
+        r.AnswerMessageBox(L"Confirmation", IDYES);
+        picked = ChooseFolder(r, chosen.Path());
+        r.WaitForClose(r.WaitForWindow(kDialog, kSaving));
     });
     EXPECT_TRUE(picked);
     EXPECT_EQ(0, code);
@@ -274,14 +271,14 @@ TEST_F(ExecuteWithoutCloudClientTest, YesAndAChosenFolderSaveThereAndStoreIt) {
 TEST_F(ExecuteTest, AnUnreadableFileListIsReportedWithoutQuestionOrProgress) {
     std::wstring message;
     bool otherDialog = false;
-    int code = Execute(m_in / L"no such list.txt", false, [&] {
-        HWND box = FindDialog(0, L"Could not read scanned images.");
-        if (box) message = AllText(box);
-        otherDialog = FindDialog(kProgressCounter, L"", 0) || FindDialog(0, L"Have you installed", 0);
-        Press(box, IDOK);
+    int code = Execute(m_in / L"no such list.txt", false, [&](UiRobot& r) {
+        r.WaitForWindow(kDialog, kError);
+        otherDialog = UiRobot::FindWindowOfProcess(kDialog, kSaving) ||
+                      UiRobot::FindWindowOfProcess(kDialog, L"Confirmation");
+        message = r.AnswerMessageBox(kError, IDOK).text;
     });
     EXPECT_EQ(2, code);  // ERROR_FILE_NOT_FOUND, the reader's cause
-    EXPECT_NE(std::wstring::npos, message.find(L"Error"));
+    EXPECT_EQ(L"Could not read scanned images.", message);
     EXPECT_FALSE(otherDialog);
     EXPECT_TRUE(ListNames(m_sync.Path()).empty());
 }

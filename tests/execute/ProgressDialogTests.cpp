@@ -7,13 +7,12 @@
 #include "support/MyGuid.h"
 #include "support/Raii.h"
 #include "tests/common/TestSupport.h"
-#include "tests/execute/DialogRobot.h"
+#include "tests/common/UiRobot.h"
 #include "tests/send/SendTestSupport.h"
 #include "tests/send/TestDestination.h"
 #include "ui/PluginErrorDialogAsker.h"
 #include "ui/PluginProgressDialog.h"
 
-#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,13 +24,15 @@
 
 namespace {
 
-using namespace dialog_robot;
 using send_tests::ListNames;
 using testing_support::ScratchFolder;
 using testing_support::WriteFileBytes;
 
 constexpr int kProgressCounter = 1003;
 constexpr int kRenameList = 1008;
+constexpr wchar_t kDialog[] = L"#32770";
+constexpr wchar_t kSaving[] = L"Saving...";
+constexpr wchar_t kRenamedFiles[] = L"Renamed files";
 
 class ProgressDialogTest : public ::testing::Test {
 protected:
@@ -49,11 +50,11 @@ protected:
         ASSERT_EQ(0, m_fileManager.Init(&m_destination, deleteSources, &m_targets));
     }
 
-    // Runs the dialog modally on this thread while robot runs on another; the end code.
-    INT_PTR RunDialog(PluginProgressDialog& dialog, const std::function<void()>& robot) {
-        std::thread hands(robot);
+    // Runs the dialog modally on this thread while the script runs on the robot's; the end code.
+    INT_PTR RunDialog(PluginProgressDialog& dialog, std::function<void(UiRobot&)> script) {
+        UiRobot robot(std::move(script));
         INT_PTR endCode = dialog.DoModal();
-        hands.join();
+        robot.Join();
         return endCode;
     }
 
@@ -75,15 +76,14 @@ TEST_F(ProgressDialogTest, ACleanBatchShowsTheFirstFileAndClosesWithSuccess) {
     PluginProgressDialogFolderEx dialog(nullptr);
     dialog.Init(&m_fileManager, &m_reader, &m_writer);
     std::wstring counter, name, caption, firstLine;
-    INT_PTR endCode = RunDialog(dialog, [&] {
-        HWND shown = FindDialog(kProgressCounter);
-        ASSERT_NE(nullptr, shown);
+    INT_PTR endCode = RunDialog(dialog, [&](UiRobot& r) {
+        HWND shown = r.WaitForWindow(kDialog, kSaving);
         // The worker waits before the batch, so the first file is still on show.
-        counter = ControlText(shown, kProgressCounter);
-        name = ControlText(shown, 1002);
-        firstLine = ControlText(shown, 1001);
-        caption = WindowText(shown);
-        WaitGone(shown);
+        counter = r.Text(shown, kProgressCounter);
+        name = r.Text(shown, 1002);
+        firstLine = r.Text(shown, 1001);
+        caption = r.WindowText(shown);
+        r.WaitForClose(shown);
     });
     EXPECT_EQ(IDOK, endCode);
     EXPECT_EQ(0, dialog.GetResult());
@@ -117,16 +117,15 @@ TEST_P(ProgressDialogCancelTest, CancelGreysTheButtonAndEndsTheBatchAfterTheCurr
     dialog.Init(&m_fileManager, &m_reader, &m_writer);
     bool greyed = false;
     bool renameWarningSeen = false;
-    INT_PTR endCode = RunDialog(dialog, [&] {
-        HWND shown = FindDialog(kProgressCounter);
-        ASSERT_NE(nullptr, shown);
+    INT_PTR endCode = RunDialog(dialog, [&](UiRobot& r) {
+        HWND shown = r.WaitForWindow(kDialog, kSaving);
         ::WaitForSingleObject(atSecond, 20000);
-        Press(shown, IDCANCEL);
+        r.Click(shown, IDCANCEL);
         for (int i = 0; i < 500 && ::IsWindowEnabled(::GetDlgItem(shown, IDCANCEL)); ++i) ::Sleep(10);
         greyed = !::IsWindowEnabled(::GetDlgItem(shown, IDCANCEL));
         ::SetEvent(goOn);
-        while (::IsWindow(shown)) {
-            if (FindDialog(kRenameList, L"", 10)) renameWarningSeen = true;
+        while (::IsWindow(shown) && ::IsWindowVisible(shown)) {
+            if (UiRobot::FindWindowOfProcess(kDialog, kRenamedFiles)) renameWarningSeen = true;
             ::Sleep(10);
         }
     });
@@ -157,28 +156,23 @@ TEST_F(ProgressDialogTest, ARenamedFileBringsTheRenameWarningBeforeTheDialogClos
     PluginProgressDialogFolderEx dialog(nullptr);
     dialog.Init(&m_fileManager, &m_reader, &m_writer);
     bool progressStillOpen = false;
-    std::wstring listed;
-    INT_PTR endCode = RunDialog(dialog, [&] {
-        HWND progress = FindDialog(kProgressCounter);
-        HWND warning = FindDialog(kRenameList);
-        ASSERT_NE(nullptr, warning);
+    std::vector<std::vector<std::wstring>> rows;
+    INT_PTR endCode = RunDialog(dialog, [&](UiRobot& r) {
+        HWND progress = r.WaitForWindow(kDialog, kSaving);
+        HWND warning = r.WaitForWindow(kDialog, kRenamedFiles);
         progressStillOpen = ::IsWindow(progress) != FALSE;
-        HWND list = ::GetDlgItem(warning, kRenameList);
-        wchar_t text[MAX_PATH] = {};
-        LVITEMW item = {};
-        item.iSubItem = 1;
-        item.pszText = text;
-        item.cchTextMax = MAX_PATH;
-        // The list view lives in this process, so its item texts can be asked for directly.
-        ::SendMessageW(list, LVM_GETITEMTEXTW, 1, reinterpret_cast<LPARAM>(&item));
-        listed = text;
-        Press(warning, IDOK);
-        WaitGone(warning);
+        rows = UiRobot::ListViewRows(::GetDlgItem(warning, kRenameList));
+        r.Click(warning, IDOK);
+        r.WaitForClose(warning);
     });
     EXPECT_EQ(IDOK, endCode);
     EXPECT_EQ(0, dialog.GetResult());
     EXPECT_TRUE(progressStillOpen);
-    EXPECT_EQ(L"b_001.pdf", listed);
+    // Every file of the batch, the renamed one with the name it was saved under.
+    ASSERT_EQ(2u, rows.size());
+    EXPECT_EQ(L"a.pdf", rows[0].at(0));
+    EXPECT_EQ(L"b.pdf", rows[1].at(0));
+    EXPECT_EQ(L"b_001.pdf", rows[1].at(1));
     EXPECT_EQ((std::vector<std::wstring>{L"a.pdf", L"b.pdf", L"b_001.pdf"}), ListNames(m_out.Path()));
 }
 
@@ -189,13 +183,14 @@ TEST_F(ProgressDialogTest, ShowRenamesFalseSuppressesTheWarning) {
     PluginProgressDialogFolderEx dialog(nullptr);
     dialog.Init(&m_fileManager, &m_reader, &m_writer);
     bool warningSeen = false;
-    INT_PTR endCode = RunDialog(dialog, [&] {
-        HWND progress = FindDialog(kProgressCounter);
-        while (::IsWindow(progress)) {
-            if (FindDialog(kRenameList, L"", 10)) {
+    INT_PTR endCode = RunDialog(dialog, [&](UiRobot& r) {
+        HWND progress = r.WaitForWindow(kDialog, kSaving);
+        while (::IsWindow(progress) && ::IsWindowVisible(progress)) {
+            if (HWND warning = UiRobot::FindWindowOfProcess(kDialog, kRenamedFiles)) {
                 warningSeen = true;
-                Press(FindDialog(kRenameList), IDOK);
+                r.Click(warning, IDOK);
             }
+            ::Sleep(10);
         }
     });
     EXPECT_EQ(IDOK, endCode);
@@ -208,19 +203,13 @@ TEST_F(ProgressDialogTest, InitWithoutAWriterRefusesAndTheDialogEndsWithAbortAnd
     MakeBatch({L"a.pdf"}, false);
     PluginProgressDialogFolderEx dialog(nullptr);
     std::wstring first, second;
-    std::thread hands([&] {
-        HWND box = FindDialog(0, L"Bad arguments.");
-        if (box) first = L"Bad arguments.";
-        Press(box, IDOK);
-        WaitGone(box);
-    });
-    dialog.Init(&m_fileManager, &m_reader, nullptr);
-    hands.join();
-    INT_PTR endCode = RunDialog(dialog, [&] {
-        HWND box = FindDialog(0, L"The file cannot be saved.");
-        if (box) second = L"The file cannot be saved.";
-        Press(box, IDOK);
-    });
+    {
+        // The boxes have no caption of their own: the platform shows the program's name.
+        UiRobot robot([&](UiRobot& r) { first = r.AnswerMessageBox(L"execute_tests", IDOK).text; });
+        dialog.Init(&m_fileManager, &m_reader, nullptr);
+        robot.Join();
+    }
+    INT_PTR endCode = RunDialog(dialog, [&](UiRobot& r) { second = r.AnswerMessageBox(L"execute_tests", IDOK).text; });
     EXPECT_EQ(L"Bad arguments.", first);
     EXPECT_EQ(L"The file cannot be saved.", second);
     EXPECT_EQ(IDABORT, endCode);

@@ -3,6 +3,7 @@
 // real copies and the real dialogs, pressed by a robot thread. The cloud client's registry value
 // is put back after every test.
 #include "app/PluginAppBrellix.h"
+#include "send/PluginErrorTrigger.h"
 #include "settings/PluginReader.h"
 #include "settings/PluginWriter.h"
 #include "support/MyGuid.h"
@@ -192,23 +193,36 @@ TEST_F(ExecuteTest, AMissingFolderAsksWithTheSystemTextAndRetrySavesOnceItExists
         r.WaitForClose(progress);
     });
     EXPECT_EQ(0, code);
+    // "The file cannot be saved." and the system's own description of ERROR_PATH_NOT_FOUND.
+    wchar_t* systemText = nullptr;
+    ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, ERROR_PATH_NOT_FOUND, 0, reinterpret_cast<wchar_t*>(&systemText), 0, nullptr);
+    ASSERT_NE(nullptr, systemText);
+    std::wstring description = systemText;
+    ::LocalFree(systemText);
+    while (!description.empty() && (description.back() == L'\n' || description.back() == L'\r')) description.pop_back();
     EXPECT_EQ(0u, message.find(L"The file cannot be saved."));
-    EXPECT_NE(std::wstring::npos, message.find(L"path"));  // the system's text for error 3
+    EXPECT_NE(std::wstring::npos, message.find(description)) << send_tests::Narrow(message);
+    EXPECT_EQ(PluginErrorTrigger::MessageFor(ERROR_PATH_NOT_FOUND), message);
     EXPECT_EQ((std::vector<std::wstring>{L"scan1.pdf"}), ListNames(missing));
 }
 
-TEST_F(ExecuteTest, AbortInTheErrorDialogEndsWithUserCancelled) {
-    std::wstring missing = m_sync / L"not there";
-    RegistryValueOverride syncValue(HKEY_CURRENT_USER, kGeneralKey, kSyncValue, &missing);
-    std::wstring list = MakeScans({L"scan1.pdf", L"scan2.pdf"});
+TEST_F(ExecuteTest, AbortInTheErrorDialogKeepsTheEarlierFilesAndEndsWithUserCancelled) {
+    std::wstring list = MakeScans({L"scan1.pdf", L"scan2.pdf", L"scan3.pdf"});
+    ASSERT_TRUE(::DeleteFileW((m_in / L"scan2.pdf").c_str()));  // vanished after the scan
+    std::wstring message;
     int code = Execute(list, false, [&](UiRobot& r) {
         HWND progress = r.WaitForWindow(kDialog, kSaving);
-        r.Click(r.WaitForWindow(kDialog, kError), kAbort);
+        HWND error = r.WaitForWindow(kDialog, kError);
+        message = r.Text(error, kErrorMessage);
+        r.Click(error, kAbort);
         r.WaitForClose(progress);
     });
     EXPECT_EQ(1223, code);
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(missing.c_str()));
+    EXPECT_EQ(PluginErrorTrigger::MessageFor(ERROR_FILE_NOT_FOUND), message);
+    EXPECT_EQ((std::vector<std::wstring>{L"scan1.pdf"}), ListNames(m_sync.Path()));
     EXPECT_FALSE(ReadShowLink());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(SettingsFile().c_str()));
 }
 
 TEST_F(ExecuteTest, SettingInTheErrorDialogSavesIntoTheChosenFolder) {

@@ -1,10 +1,10 @@
-// The factories of PluginAppBrellix. The concrete classes not made here yet
-// (PluginDestinationBrellix, PluginCommonSettingSend2Folder, PluginTargetAppCheckerBrellix)
-// arrive with their own code; until then their factories make nothing, and no call body asks
-// for one.
+// The factories of PluginAppBrellix. The common settings (PluginCommonSettingSend2Folder) are
+// not made here yet: their factory makes nothing, and no call body asks for one.
 #include "app/PluginAppBrellix.h"
 
 #include "app/PluginImportSetting.h"
+#include "destination/PluginDestinationBrellix.h"
+#include "destination/PluginTargetAppChecker.h"
 #include "send/PluginFileManager.h"
 #include "send/PluginTargetList.h"
 #include "settings/PluginSettingFile.h"
@@ -17,7 +17,7 @@ namespace {
 PluginErrorDialogAsker g_errorAsker;
 }  // namespace
 
-PluginDestination* PluginAppBrellix::CreateDestination() { return nullptr; }
+PluginDestination* PluginAppBrellix::CreateDestination() { return new PluginDestinationBrellix(m_settingsBaseFolder); }
 PluginFileManager* PluginAppBrellix::CreateFileManager() { return new PluginFileManagerFolderEx(); }
 PluginTargetList* PluginAppBrellix::CreateTargetList() {
     auto* targetList = new PluginTargetList();
@@ -28,4 +28,4 @@ PluginProgressDialog* PluginAppBrellix::CreateProgressDialog() { return new Plug
 PluginSettingFile* PluginAppBrellix::CreateSettingFile() { return new PluginSettingFileBrellix(m_settingsBaseFolder); }
 PluginCommonSetting* PluginAppBrellix::CreateCommonSetting() { return nullptr; }
 PluginImportSetting* PluginAppBrellix::CreateImportSetting() { return new PluginImportSettingFolderEx(); }
-PluginTargetAppChecker* PluginAppBrellix::CreateTargetAppChecker() { return nullptr; }
+PluginTargetAppChecker* PluginAppBrellix::CreateTargetAppChecker() { return new PluginTargetAppCheckerBrellix(); }

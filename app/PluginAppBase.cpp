@@ -93,10 +93,6 @@ int PluginAppBase::ClickedLinkButton(const GUID* id) { return ClickedLinkButtonC
 int PluginAppBase::OnConnect() { return result::kSuccess; }
 int PluginAppBase::OnDisconnect() { return result::kSuccess; }
 
-// The bodies below arrive with their collaborators (settings, destinations, sending engine,
-// dialogs); until then each reports "not ready" rather than success.
-int PluginAppBase::ExecuteCall(const MyGuid&, const MyFilePath&, bool, long) { return result::kNotReady; }
-
 int PluginAppBase::ImportCall(const MyFolderPath& folder) {
     WriteLog(log_level::kTrace, L"PluginApiImportBase::Call");
     std::unique_ptr<PluginSettingFile> settingFile(CreateSettingFile());

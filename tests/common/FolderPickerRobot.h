@@ -31,12 +31,13 @@ inline std::wstring SelectedFolderName(HWND picker) {
     return buffer;
 }
 
-// Selects folder in the open picker and confirms it; empty folder cancels the picker. The
+// Selects folder in the open picker and confirms it; empty folder cancels the picker. True once
+// the picker has closed. The
 // selection is made again until the tree shows it: the picker may still be filling its tree
 // when it becomes visible.
-inline void AnswerPicker(UiRobot& r, const std::wstring& folder) {
+inline bool AnswerPicker(UiRobot& r, const std::wstring& folder) {
     HWND picker = r.WaitForWindow(L"#32770", kPickerCaption);
-    if (!picker) return;
+    if (!picker) return false;
     if (folder.empty()) {
         r.Click(picker, IDCANCEL);
     } else {
@@ -50,7 +51,7 @@ inline void AnswerPicker(UiRobot& r, const std::wstring& folder) {
         EXPECT_EQ(SelectedFolderName(picker), leaf);
         r.Click(picker, IDOK);
     }
-    r.WaitForClose(picker);
+    return r.WaitForClose(picker);
 }
 
 }  // namespace testing_support

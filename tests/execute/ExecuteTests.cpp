@@ -8,6 +8,7 @@
 #include "settings/PluginWriter.h"
 #include "support/MyGuid.h"
 #include "support/Raii.h"
+#include "tests/common/FolderPickerRobot.h"
 #include "tests/common/TestSupport.h"
 #include "tests/common/UiRobot.h"
 #include "tests/send/SendTestSupport.h"
@@ -40,14 +41,9 @@ constexpr wchar_t kError[] = L"Error";
 constexpr wchar_t kGeneralKey[] = L"Software\\Quontel\\Brellix\\General";
 constexpr wchar_t kSyncValue[] = L"DefaultSyncFolderPath";
 
-// Picks a folder in the folder picker once it is open, and confirms it.
+// Picks a folder in the folder picker once it is open, and confirms it; true once it closed.
 bool ChooseFolder(UiRobot& r, const std::wstring& folder) {
-    HWND picker = r.WaitForWindow(kDialog, L"Browse for Folder");
-    if (!picker) return false;
-    ::Sleep(200);  // the picker selects its start folder after BFFM_INITIALIZED
-    ::SendMessageW(picker, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
-    r.Click(picker, IDOK);
-    return r.WaitForClose(picker);
+    return testing_support::AnswerPicker(r, folder);
 }
 
 class ExecuteTest : public ::testing::Test {

@@ -227,11 +227,21 @@ void UiRobot::PressButton(HWND dialog, int controlId) {
 
 void UiRobot::PressKey(HWND window, UINT virtualKey) {
     if (!window) return;
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
+    // A key reaches the window's focused control. Just after a message box or another owned
+    // window closed, the window may still be disabled or the focus elsewhere: wait (briefly)
+    // until the focus is back inside the window, so the key is not lost.
     HWND target = window;
-    if (::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) && info.hwndFocus) {
-        target = info.hwndFocus;
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        bool ready = ::IsWindowEnabled(window) &&
+                     ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) && info.hwndFocus &&
+                     (info.hwndFocus == window || ::IsChild(window, info.hwndFocus));
+        if (ready) {
+            target = info.hwndFocus;
+            break;
+        }
+        ::Sleep(10);
     }
     LPARAM scan = static_cast<LPARAM>(::MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC)) << 16;
     ::PostMessageW(target, WM_KEYDOWN, virtualKey, scan | 1);

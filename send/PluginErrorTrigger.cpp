@@ -56,7 +56,11 @@ int PluginErrorTrigger::GetStatus() const { return m_decision.load(); }
 int PluginErrorTrigger::GetKind() const { return target_kind::kErrorTrigger; }
 
 std::wstring PluginErrorTrigger::MessageFor(int errorCode) {
-    return texts::FileCannotBeSaved() + SystemDescription(errorCode);
+    // The system's description goes on a line of its own: run together with the fixed text it
+    // would read "The file cannot be saved.Access is denied."
+    std::wstring description = SystemDescription(errorCode);
+    if (description.empty()) return texts::FileCannotBeSaved();
+    return texts::FileCannotBeSaved() + L"\r\n" + description;
 }
 
 void PluginErrorTrigger::Decide(int decision) {

@@ -79,10 +79,10 @@ private:
 
 }  // namespace
 
-TEST(PluginErrorTrigger, MessageIsTheFixedTextFollowedByTheSystemsDescription) {
+TEST(PluginErrorTrigger, MessageIsTheFixedTextWithTheSystemsDescriptionOnTheNextLine) {
     std::wstring description = SystemText(ERROR_ACCESS_DENIED);
     ASSERT_FALSE(description.empty());
-    EXPECT_EQ(PluginErrorTrigger::MessageFor(ERROR_ACCESS_DENIED), texts::FileCannotBeSaved() + description);
+    EXPECT_EQ(PluginErrorTrigger::MessageFor(ERROR_ACCESS_DENIED), texts::FileCannotBeSaved() + L"\r\n" + description);
     EXPECT_EQ(texts::FileCannotBeSaved(), L"The file cannot be saved.");
     EXPECT_EQ(PluginErrorTrigger::MessageFor(0x2000FFFF), L"The file cannot be saved.");
 }

@@ -12,6 +12,7 @@ namespace {
 constexpr DWORD kSendTimeoutMs = 5000;
 constexpr DWORD kPollMs = 20;
 constexpr DWORD kLeftOpenGraceMs = 5000;
+constexpr DWORD kSettleMs = 150;
 
 // A message to a window of another thread that cannot hang the robot.
 LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -82,9 +83,21 @@ void UiRobot::Run() {
     m_script(*this);
     bool failed = m_failed || ::testing::Test::HasFailure();
     if (!failed) {
-        // Closing is posted: give the UI thread a moment to take the windows down.
+        // Closing is posted: give the UI thread a moment to take the windows down. The thread
+        // must stay without windows for a short while: closing one window is often followed by
+        // the next one (a message box after a picker), which another robot may be answering.
         DWORD start = ::GetTickCount();
-        while (!VisibleWindowsOfThread(m_uiThreadId).empty() && ::GetTickCount() - start < kLeftOpenGraceMs) {
+        DWORD emptySince = 0;
+        bool empty = false;
+        while (::GetTickCount() - start < kLeftOpenGraceMs) {
+            if (!VisibleWindowsOfThread(m_uiThreadId).empty()) {
+                empty = false;
+            } else if (!empty) {
+                empty = true;
+                emptySince = ::GetTickCount();
+            } else if (::GetTickCount() - emptySince >= kSettleMs) {
+                break;
+            }
             ::Sleep(kPollMs);
         }
         std::vector<HWND> open = VisibleWindowsOfThread(m_uiThreadId);

@@ -282,7 +282,13 @@ TEST_F(FileManagerTest, CancelWhileTheUserDecidesStopsBeforeTheNextTarget) {
     m_asker.endCodes = {4};
     m_asker.beforeAnswer = [this](int) { m_manager.RequestCancel(); };
     BatchOutcome outcome = Run(false);
-    EXPECT_EQ(m_window.posted, (Order{Start, Saved(0), Failed(1), Request, Retried(2), Cancelled(1), Finish}));
+    // The cancel is taken at the worker's next step: after the retry when the worker already
+    // waited at the error trigger, before it when the answer came first. Either way no further
+    // file is saved.
+    const Order retriedFirst{Start, Saved(0), Failed(1), Request, Retried(2), Cancelled(1), Finish};
+    const Order cancelledFirst{Start, Saved(0), Failed(1), Request, Cancelled(2), Finish};
+    EXPECT_TRUE(m_window.posted == retriedFirst || m_window.posted == cancelledFirst)
+        << ::testing::PrintToString(m_window.posted);
     EXPECT_EQ(outcome.result, 1223);
     EXPECT_TRUE(ListNames(m_out.Path()).empty()) << "the copy of the first file is removed again";
 }

@@ -15,6 +15,12 @@
 
 #include <cstdio>
 
+namespace {
+
+constexpr UINT_PTR kShowTimerId = 1;
+
+}  // namespace
+
 PluginProgressDialog::PluginProgressDialog(HWND parent)
     : CPluginBaseDialog(IDD_PROGRESS, parent), m_result(result::kNotReady) {}
 
@@ -83,6 +89,7 @@ void PluginProgressDialog::InitControls() {
     m_currentIndex = 0;
     FitCancelButton(texts::Cancel());
     ShowItem(0);
+    UpdateData(false);
 }
 
 void PluginProgressDialog::SetMarquee(bool on) {
@@ -116,10 +123,22 @@ void PluginProgressDialog::FitCancelButton(const std::wstring& text) {
     ::SetWindowTextW(button, text.c_str());
 }
 
+// Only the two changing controls are set: each text set repaints its control at once.
 void PluginProgressDialog::ShowItem(int index) {
     SetFileName(index);
     SetCounter(index + 1);
-    UpdateData(false);
+    SetDlgItemText(IDC_FILE_NAME_TEXT, m_fileName);
+    SetDlgItemText(IDC_COUNTER_TEXT, m_counter);
+    m_shownIndex = index;
+    m_shownAt = ::GetTickCount();
+}
+
+void PluginProgressDialog::ShowPendingItem() {
+    if (m_showTimerSet) {
+        ::KillTimer(GetSafeHwnd(), kShowTimerId);
+        m_showTimerSet = false;
+    }
+    if (m_currentIndex != m_shownIndex) ShowItem(m_currentIndex);
 }
 
 void PluginProgressDialog::SetFileName(int index) {
@@ -142,7 +161,14 @@ void PluginProgressDialog::OnProgress(int index) {
         return;
     }
     m_currentIndex = index + 1;
-    ShowItem(index + 1);
+    // A batch of small files reports far more steps than anyone can read; showing each one
+    // would keep the UI thread repainting while the worker waits for a core.
+    if (::GetTickCount() - m_shownAt >= kShowIntervalMs) {
+        ShowPendingItem();
+    } else if (!m_showTimerSet) {
+        m_showTimerSet = ::SetTimer(GetSafeHwnd(), kShowTimerId, kShowIntervalMs, nullptr) != 0;
+        if (!m_showTimerSet) ShowPendingItem();
+    }
 }
 
 bool PluginProgressDialog::StartWorkerThread() {
@@ -194,7 +220,7 @@ void PluginProgressDialog::DeleteWorkerThread() {
 
 void PluginProgressDialog::CloseWorkerHandle() { m_worker.Reset(); }
 
-bool PluginProgressDialog::OnMessage(UINT message, WPARAM, LPARAM lParam, INT_PTR& result) {
+bool PluginProgressDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
     int index = static_cast<int>(lParam);
     switch (message) {
     case WM_START_BATCH: OnStartBatch(); break;
@@ -207,6 +233,10 @@ bool PluginProgressDialog::OnMessage(UINT message, WPARAM, LPARAM lParam, INT_PT
     case WM_GO_TO_NEXT: OnGoToNext(); break;
     case WM_ABORT_SEND: OnAbortSend(); break;
     case WM_RETRY_SEND: OnRetrySend(); break;
+    case WM_TIMER:
+        if (wParam != kShowTimerId) return false;
+        ShowPendingItem();
+        break;
     default: return false;
     }
     result = 0;
@@ -223,6 +253,7 @@ void PluginProgressDialog::OnSendAFile(int index) {
 void PluginProgressDialog::OnFinishBatch() {
     WriteLog(log_level::kTrace, L"PluginProgressDialog::OnFinishBatch");
     DeleteWorkerThread();
+    ShowPendingItem();
     if (m_events & kFileRenamed) {
         ShowRenameWarning();
     } else {
@@ -270,6 +301,7 @@ void PluginProgressDialog::OnBnClickedCancel() {
 
 void PluginProgressDialog::RequestedProcCore(PluginRequestedProc* procedure) {
     WriteLog(log_level::kTrace, L"PluginProgressDialog::RequestedProcCore()");
+    ShowPendingItem();  // the file in question is on show behind the question
     if (!procedure) {
         MessageBox(texts::ErrorOccured(), std::wstring(), MB_OK);
         return;

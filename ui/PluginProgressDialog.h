@@ -26,6 +26,9 @@ public:
     static constexpr DWORD kStartDelayMs = 500;
     static constexpr DWORD kCloseDelayMs = 100;
     static constexpr UINT kMarqueeIntervalMs = 30;
+    // The file name and counter change at most this often; a step arriving sooner is shown
+    // by a timer once the interval has passed (or before an error dialog, or at the end).
+    static constexpr DWORD kShowIntervalMs = 50;
 
     explicit PluginProgressDialog(HWND parent);
     ~PluginProgressDialog() override;
@@ -54,6 +57,8 @@ protected:
     virtual void SetFileName(int index);
     virtual void ShowItem(int index);
     virtual void OnProgress(int index);
+    // Shows the newest step the worker reported, if it is not on show yet.
+    void ShowPendingItem();
     virtual void RequestedProcCore(PluginRequestedProc* procedure);
     virtual void ShowRenameWarning();
     virtual bool StartWorkerThread();
@@ -90,6 +95,9 @@ private:
     std::wstring m_counter;
     int m_fileCount = 0;
     int m_currentIndex = 0;
+    int m_shownIndex = -1;
+    DWORD m_shownAt = 0;
+    bool m_showTimerSet = false;
     // Written by the worker before it ends; read only after the worker has been joined.
     int m_result;
     raii::UniqueHandle m_worker;

@@ -9,6 +9,8 @@
 //   bench_execute.exe [folder]   (the run's files go into a new sub-folder of folder, default
 //   the temporary folder, removed at the end)
 #include "app/PluginAppBrellix.h"
+#include "send/PluginSender.h"
+#include "send/SendStatus.h"
 #include "settings/PluginWriter.h"
 #include "support/MyGuid.h"
 #include "support/MyPath.h"
@@ -111,6 +113,7 @@ void WriteFileList(const std::wstring& path, const std::vector<std::wstring>& fi
 struct Figures {
     double executeMs;  // the whole call, dialog waits included
     double bareMs;     // the CopyFileW loop
+    double senderMs;   // the folder sender alone, one per file, no dialog or worker
 };
 
 double Median(std::vector<double> values) {
@@ -140,13 +143,28 @@ double TimeBareCopy(const std::vector<std::wstring>& files, const std::vector<st
     return MsSince(start);
 }
 
+// The file-system share of a batch: each file through its own folder sender, as the worker
+// does it, without the dialog, the worker thread or the file manager's messages.
+double TimeSenderLoop(const std::vector<std::wstring>& files, const std::wstring& folder) {
+    auto start = Clock::now();
+    for (const auto& file : files) {
+        PluginSend2Folder sender;
+        sender.SetFolder(MyFolderPath(folder));
+        int status = sender.Send(MyFilePath(file), false);
+        if (status != send_status::kSaved && status != send_status::kSavedUnderNewName) {
+            std::printf("  (sender answered %d)\n", status);
+        }
+    }
+    return MsSince(start);
+}
+
 // Rounds of one batch through Execute into a fresh sync folder and the bare loop into another
 // fresh folder, in alternating order so that neither always meets the warmer cache; medians.
 Figures RunBatch(PluginAppBrellix& app, const std::wstring& runFolder, const std::wstring& label,
                  const std::vector<std::wstring>& files, const std::vector<std::wstring>& bareNames, int rounds) {
     std::wstring listPath = runFolder + L"\\" + label + L"-list.txt";
     WriteFileList(listPath, files);
-    std::vector<double> executeMs, bareMs;
+    std::vector<double> executeMs, bareMs, senderMs;
     for (int round = 0; round < rounds; ++round) {
         std::wstring suffix = L"-" + std::to_wstring(round);
         std::wstring sync = NewFolder(runFolder + L"\\" + label + L"-execute" + suffix);
@@ -160,8 +178,11 @@ Figures RunBatch(PluginAppBrellix& app, const std::wstring& runFolder, const std
         }
         RemoveTree(sync);
         RemoveTree(bare);
+        std::wstring senderFolder = NewFolder(runFolder + L"\\" + label + L"-sender" + suffix);
+        senderMs.push_back(TimeSenderLoop(files, senderFolder));
+        RemoveTree(senderFolder);
     }
-    return {Median(executeMs), Median(bareMs)};
+    return {Median(executeMs), Median(bareMs), Median(senderMs)};
 }
 
 std::vector<std::wstring> MakeFiles(const std::wstring& folder, int count, size_t size, bool sameName,
@@ -193,8 +214,9 @@ std::vector<std::wstring> MakeFiles(const std::wstring& folder, int count, size_
 
 void Report(const wchar_t* label, int count, const Figures& f) {
     double net = f.executeMs - kFixedWaitMs;
-    std::printf("%-28ls | %5d | %10.1f | %8.1f | %8.1f | %5.2f | %8.3f\n", label, count, f.executeMs, net, f.bareMs,
-                f.bareMs > 0 ? net / f.bareMs : 0.0, (net - f.bareMs) / count);
+    std::printf("%-28ls | %5d | %10.1f | %8.1f | %8.1f | %5.2f | %8.3f | %9.1f | %8.3f\n", label, count,
+                f.executeMs, net, f.bareMs, f.bareMs > 0 ? net / f.bareMs : 0.0, (net - f.bareMs) / count,
+                f.senderMs, (f.senderMs - f.bareMs) / count);
     std::fflush(stdout);
 }
 
@@ -226,8 +248,10 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("Execute against a bare CopyFileW loop over the same files (folder %ls)\n", root.c_str());
     std::printf("fixed dialog waits per call: %.0f ms (500 before the batch, 100 after), shown apart\n\n",
                 kFixedWaitMs);
-    std::printf("%-28ls | files | execute ms | - waits  | bare ms  | ratio | extra ms/file\n", L"batch");
-    std::printf("-----------------------------|-------|------------|----------|----------|-------|--------------\n");
+    std::printf("%-28ls | files | execute ms | - waits  | bare ms  | ratio | extra ms/file | sender ms | "
+                "sender extra ms/file\n", L"batch");
+    std::printf("-----------------------------|-------|------------|----------|----------|-------|---------------|"
+                "-----------|---------------------\n");
 
     struct Case {
         const wchar_t* label;
@@ -255,7 +279,8 @@ int wmain(int argc, wchar_t** argv) {
         RemoveTree(source);
     }
     std::printf("\n'- waits' is the call's time less the fixed waits; ratio = that / bare; extra ms/file = "
-                "(that - bare) / files.\nMedians of %d rounds, Execute and the bare loop taking turns to go first.\n", kRounds);
+                "(that - bare) / files;\nsender ms: the folder sender alone over the same files (no dialog, no worker thread); "
+                "sender extra ms/file = (sender - bare) / files.\nMedians of %d rounds, Execute and the bare loop taking turns to go first.\n", kRounds);
     RemoveTree(root);
     return 0;
 }

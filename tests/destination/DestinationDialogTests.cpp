@@ -1,5 +1,6 @@
 #include "destination/PluginDestinationBrellix.h"
 #include "tests/common/TestSupport.h"
+#include "tests/common/FolderPickerRobot.h"
 #include "tests/common/UiRobot.h"
 #include "tests/common/CloudTestSupport.h"
 
@@ -22,8 +23,10 @@ struct PickerView {
 
 // Waits for the picker to finish opening (its Help button appears last), notes what it shows
 // and closes it with the given command.
-std::function<void(UiRobot&)> CloseWith(int command, PickerView& view) {
-    return [command, &view](UiRobot& r) {
+// With IDOK the picker is confirmed only once its tree shows selectedFolder: the picker selects
+// its start folder after it has become visible.
+std::function<void(UiRobot&)> CloseWith(int command, PickerView& view, const std::wstring& selectedFolder) {
+    return [command, &view, selectedFolder](UiRobot& r) {
         HWND picker = r.WaitForWindow(L"#32770", L"Browse for Folder");
         for (int i = 0; i < 250 && picker && !::GetDlgItem(picker, kHelpButton); ++i) ::Sleep(20);
         HWND help = ::GetDlgItem(picker, kHelpButton);
@@ -38,6 +41,10 @@ std::function<void(UiRobot&)> CloseWith(int command, PickerView& view) {
                 return TRUE;
             },
             reinterpret_cast<LPARAM>(&view.titleShown));
+        if (command == IDOK) {
+            std::wstring leaf = selectedFolder.substr(selectedFolder.find_last_of(L'\\') + 1);
+            for (int i = 0; i < 250 && testing_support::SelectedFolderName(picker) != leaf; ++i) ::Sleep(20);
+        }
         r.Click(picker, command);
     };
 }
@@ -70,7 +77,7 @@ TEST(PluginDestinationFolderDialog, ConfirmTakesTheFolderAndCancelRestoresThePre
         PluginDestinationBrellix destination(settings.Path());
         destination.SetFolder(c.before);
         PickerView view;
-        UiRobot robot(CloseWith(c.command, view));
+        UiRobot robot(CloseWith(c.command, view, c.expectedPath));
         EXPECT_EQ(destination.ReadDestinationFromDialog(0, nullptr), c.expectedResult);
         robot.Join();
         EXPECT_EQ(destination.GetFolder().GetPath(), c.expectedPath);

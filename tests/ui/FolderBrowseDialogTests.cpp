@@ -4,6 +4,7 @@
 #include "support/PluginHelp.h"
 #include "support/Raii.h"
 #include "tests/common/TestSupport.h"
+#include "tests/common/FolderPickerRobot.h"
 #include "tests/common/UiRobot.h"
 #include "ui/CPluginBaseDialog.h"
 #include "ui/FolderBrowseDialog.h"
@@ -71,6 +72,8 @@ TEST_F(FolderPicker, OpensOnTheGivenFolderAndOkReturnsIt) {
     UiRobot robot([](UiRobot& r) {
         HWND picker = WaitForPicker(r);
         EXPECT_TRUE(HasChildWithText(picker, L"Please select Brellix folder."));
+        // Confirm only once the tree shows the start folder (a loaded machine may be slower).
+        for (int i = 0; i < 250 && testing_support::SelectedFolderName(picker) != L"Chosen folder"; ++i) ::Sleep(20);
         r.Screenshot(L"folder-picker-no-help-en", picker);
         r.Click(picker, IDOK);
     });

@@ -134,6 +134,47 @@ void Harden(IXMLDOMDocument* document) {
     }
 }
 
+// Makes XPath the language of selectNodes; false when the DOM does not take it.
+bool UseXPath(IXMLDOMDocument* document) {
+    raii::ComPtr<IXMLDOMDocument2> document2;
+    if (FAILED(document->QueryInterface(kIidDomDocument2, document2.PutVoid())) || !document2) return false;
+    Variant language;
+    Variant::Text(language, L"XPath");
+    return SUCCEEDED(document2->setProperty(MakeBstr(L"SelectionLanguage").Get(), language.Get()));
+}
+
+// An element or attribute name that goes into a query as it is: letters, digits, '_', '-'
+// and '.', no prefix.
+bool IsPlainName(const std::wstring& name) {
+    if (name.empty() || (name[0] >= L'0' && name[0] <= L'9') || name[0] == L'-' || name[0] == L'.') return false;
+    for (wchar_t c : name) {
+        bool plain = (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || (c >= L'0' && c <= L'9') || c == L'_' ||
+                     c == L'-' || c == L'.';
+        if (!plain) return false;
+    }
+    return true;
+}
+
+// The XPath for the elements named tagName whose attribute has exactly that value, in
+// document order. Elements are matched by their qualified name, as getElementsByTagName
+// matches them; only when the document may hold namespaces does that need name(), which
+// costs the DOM several times the plain name test. Empty when the text cannot be put in a
+// query: an XPath 1.0 literal has no escape for its quote.
+std::wstring AttributeQuery(const std::wstring& tagName, const std::wstring& attributeName, const std::wstring& value,
+                            bool mayHaveNamespaces) {
+    if (!IsPlainName(tagName) || !IsPlainName(attributeName) || value.find_first_of(L"'\"") != std::wstring::npos) {
+        return std::wstring();
+    }
+    std::wstring elements = mayHaveNamespaces ? L"//*[name()='" + tagName + L"']" : L"//" + tagName;
+    return elements + L"/@" + attributeName + L"[.='" + value + L"']/..";
+}
+
+// False only when the document text surely declares no namespace: a byte encoding (no NUL)
+// without "xmlns" anywhere.
+bool MayHaveNamespaces(const std::string& bytes) {
+    return bytes.find('\0') != std::string::npos || bytes.find("xmlns") != std::string::npos;
+}
+
 bool HasParseError(IXMLDOMDocument* document) {
     raii::ComPtr<IXMLDOMParseError> error;
     long code = 0;
@@ -153,6 +194,7 @@ HRESULT MyXmlReader::CreateDocument() {
     m_node.Reset();
     m_list.Reset();
     m_index = 0;
+    m_mayHaveNamespaces = true;
     m_document.Reset();
     raii::ComPtr<IUnknown> object;
     HRESULT hr = ::CoCreateInstance(kClsidDomDocument60, nullptr, CLSCTX_ALL, IID_IUnknown, object.PutVoid());
@@ -164,6 +206,7 @@ HRESULT MyXmlReader::CreateDocument() {
     if (FAILED(hr)) return hr;
     if (!document) return E_POINTER;
     Harden(document.Get());
+    m_xpath = UseXPath(document.Get());
     m_document = std::move(document);
     return S_OK;
 }
@@ -189,6 +232,7 @@ HRESULT MyXmlReader::LoadBytes(const std::string& bytes) {
     if (!stream) throw ComError(E_OUTOFMEMORY);
     Variant source;
     Variant::Object(source, stream.Get());
+    m_mayHaveNamespaces = MayHaveNamespaces(bytes);
     VARIANT_BOOL loaded = VARIANT_FALSE;
     HRESULT status = m_document->load(source.Get(), &loaded);
     // Some DOMs report a document that does not parse with a failed status as well; only a
@@ -210,6 +254,39 @@ MyXmlReader* MyXmlReader::SelectElements(const std::wstring& tagName) {
     } catch (...) {
         return nullptr;
     }
+}
+
+raii::ComPtr<IXMLDOMNodeList> MyXmlReader::QueryByAttribute(const std::wstring& tagName,
+                                                            const std::wstring& attributeName,
+                                                            const std::wstring& value) {
+    std::wstring query = m_xpath ? AttributeQuery(tagName, attributeName, value, m_mayHaveNamespaces) : std::wstring();
+    if (query.empty() || !m_document) return nullptr;
+    raii::ComPtr<IXMLDOMNodeList> list;
+    if (FAILED(m_document->selectNodes(MakeBstr(query).Get(), list.Put()))) return nullptr;
+    return list;
+}
+
+MyXmlReader* MyXmlReader::SelectElementWithAttribute(const std::wstring& tagName, const std::wstring& attributeName,
+                                                     const std::wstring& value) {
+    // One query inside the DOM instead of several COM calls per element: at thousands of
+    // elements the walk below costs far more than loading the document.
+    try {
+        raii::ComPtr<IXMLDOMNodeList> list = QueryByAttribute(tagName, attributeName, value);
+        if (list) {
+            m_node = ItemAt(list.Get(), 0);
+            m_list = std::move(list);
+            m_index = 0;
+            return m_node ? this : nullptr;
+        }
+    } catch (...) {
+        return nullptr;
+    }
+    if (!SelectElements(tagName)) return nullptr;
+    do {
+        std::wstring found;
+        if (GetAttribute(found, attributeName) == S_OK && found == value) return this;
+    } while (MoveNext());
+    return nullptr;
 }
 
 long MyXmlReader::Count() { return m_list ? LengthOf(m_list.Get()) : 0; }
@@ -391,7 +468,9 @@ HRESULT MyXmlReader::RemoveElement(const std::wstring& tagName, const wchar_t* t
     if (!m_document) return E_FAIL;
     try {
         raii::ComPtr<IXMLDOMNodeList> elements;
-        ThrowIfFailed(m_document->getElementsByTagName(MakeBstr(tagName).Get(), elements.Put()));
+        // Without a text to compare, the DOM can find the element itself.
+        if (!text && attributeName) elements = QueryByAttribute(tagName, attributeName, attributeValue);
+        if (!elements) ThrowIfFailed(m_document->getElementsByTagName(MakeBstr(tagName).Get(), elements.Put()));
         if (!elements) return E_FAIL;
         long length = LengthOf(elements.Get());
         for (long i = 0; i < length; ++i) {
@@ -454,6 +533,7 @@ HRESULT MyXmlReader::ReplaceWith(MyXmlNode* other) {
         raii::ComPtr<IXMLDOMNode> replacement = other->GetNode();
         if (!replacement || !m_document) return E_FAIL;
         replacement = OwnedBy(m_document.Get(), replacement.Get());
+        m_mayHaveNamespaces = true;  // the node may come from a document with namespaces
         raii::ComPtr<IXMLDOMNode> parent;
         ThrowIfFailed(m_node->get_parentNode(parent.Put()));
         if (!parent) return E_FAIL;
@@ -472,6 +552,7 @@ HRESULT MyXmlReader::AppendChild(MyXmlNode* other) {
         raii::ComPtr<IXMLDOMNode> child = other->GetNode();
         if (child && m_document) {
             child = OwnedBy(m_document.Get(), child.Get());
+            m_mayHaveNamespaces = true;
             raii::ComPtr<IXMLDOMNode> appended;
             m_node->appendChild(child.Get(), appended.Put());
         }
@@ -491,6 +572,7 @@ HRESULT MyXmlWriter::CreateNew(const std::wstring& rootName, const wchar_t* inne
     std::wstring text = L"<" + rootName + L">" + (innerText ? innerText : L"") + L"</" + rootName + L">";
     VARIANT_BOOL loaded = VARIANT_FALSE;
     ThrowIfFailed(Document()->loadXML(MakeBstr(text).Get(), &loaded));
+    SetMayHaveNamespaces(text.find(L"xmlns") != std::wstring::npos);
     SetCurrentNode(nullptr);
     return loaded == VARIANT_TRUE ? S_OK : E_FAIL;
 }

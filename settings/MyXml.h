@@ -56,6 +56,10 @@ public:
     [[nodiscard]] HRESULT LoadBytes(const std::string& bytes);
     // All elements of that name in document order; the cursor on the first. Null when none.
     MyXmlReader* SelectElements(const std::wstring& tagName);
+    // Puts the cursor on the first element of that name, in document order, whose attribute
+    // has exactly that value (case-sensitive). Null when there is none.
+    MyXmlReader* SelectElementWithAttribute(const std::wstring& tagName, const std::wstring& attributeName,
+                                            const std::wstring& value);
 
     long Count() override;
     HRESULT GetAttribute(std::wstring& value, const std::wstring& name) override;
@@ -84,6 +88,7 @@ protected:
     [[nodiscard]] HRESULT CreateDocument();
     const raii::ComPtr<IXMLDOMDocument>& Document() const { return m_document; }
     void SetCurrentNode(raii::ComPtr<IXMLDOMNode> node) { m_node = std::move(node); }
+    void SetMayHaveNamespaces(bool may) { m_mayHaveNamespaces = may; }
 
 private:
     // Builds an element with the optional attribute and text; does not attach it.
@@ -92,11 +97,21 @@ private:
     HRESULT AppendToCurrent(raii::ComPtr<IXMLDOMNode> element);
     // The first direct child of the current node with that name; null when none.
     raii::ComPtr<IXMLDOMNode> FindChild(const std::wstring& name);
+    // The elements of that name whose attribute has exactly that value, in document order,
+    // found by one XPath query inside the DOM. Null when the query cannot express the search
+    // (a quote in the value, a name that is not plain, no XPath) or the DOM refuses it: the
+    // caller then walks the elements itself.
+    raii::ComPtr<IXMLDOMNodeList> QueryByAttribute(const std::wstring& tagName, const std::wstring& attributeName,
+                                                   const std::wstring& value);
 
     raii::ComPtr<IXMLDOMDocument> m_document;
     raii::ComPtr<IXMLDOMNodeList> m_list;
     raii::ComPtr<IXMLDOMNode> m_node;
     long m_index = 0;
+    bool m_xpath = false;  // the document's selection language is XPath
+    // False while the document surely holds no element in a namespace, so that a plain name
+    // test in a query matches exactly the elements getElementsByTagName would.
+    bool m_mayHaveNamespaces = true;
 };
 
 class MyXmlWriter : public MyXmlReader {

@@ -127,10 +127,14 @@ int PluginXMLAppenderUtf8::AppendSettings(const std::wstring& destinationPath, c
     if (source.SelectElements(elementName)) {
         do {
             bool corresponds = false;
-            if (destination.SelectElements(elementName)) {
+            if (attributeName) {
+                // The first destination element whose attribute equals the source element's.
+                std::wstring key;
+                corresponds = source.GetAttribute(key, attributeName) == S_OK &&
+                              destination.SelectElementWithAttribute(elementName, attributeName, key) != nullptr;
+            } else if (destination.SelectElements(elementName)) {
                 do {
-                    corresponds = attributeName ? destination.HasSameAttribute(&source, attributeName)
-                                                : destination.MatchesElement(&source);
+                    corresponds = destination.MatchesElement(&source);
                 } while (!corresponds && destination.MoveNext());
             }
             HRESULT placed = S_OK;

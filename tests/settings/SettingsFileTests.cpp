@@ -283,6 +283,21 @@ TEST_F(SettingsTest, MergeReplacesWholeRecordsAndAppendsNewOnes) {
     EXPECT_EQ(Saved(), saved);
 }
 
+TEST_F(SettingsTest, MergeMatchesHandEditedIdsWithQuotesAndTheFirstOfDuplicates) {
+    WriteSettings("<Objects><Setting ID=\"it's\"><D>old</D></Setting><Setting ID='{D}'><D>first</D></Setting>"
+                  "<Setting ID='{D}'><D>second</D></Setting></Objects>");
+    std::wstring source = m_base / L"import.xml";
+    WriteFileBytes(source, "<Objects><Setting ID=\"it's\"><D>new</D></Setting><Setting ID='{D}'><D>d</D></Setting>"
+                           "<Setting ID='{d}'><D>lower</D></Setting></Objects>");
+    PluginXMLAppenderUtf8 appender;
+    ASSERT_EQ(appender.AppendSettings(FilePath(), source, L"Setting", L"Objects", L"Objects", L"ID"), 0);
+    EXPECT_NE(Saved().find("<Objects><Setting ID=\"it's\"><D>new</D></Setting><Setting ID=\"{D}\"><D>d</D></Setting>"
+                           "<Setting ID=\"{D}\"><D>second</D></Setting><Setting ID=\"{d}\"><D>lower</D></Setting>"
+                           "</Objects>"),
+              std::string::npos)
+        << Saved();
+}
+
 TEST_F(SettingsTest, MergeIntoUnloadableOrMissingDestinationStartsANewDocument) {
     std::wstring source = m_base / L"import.xml";
     WriteFileBytes(source, "<Objects><Setting ID=\"{1}\"><Destination>d</Destination></Setting></Objects>");

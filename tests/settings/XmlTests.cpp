@@ -159,6 +159,43 @@ TEST_F(XmlTest, AddChildRules) {
         << saved;
 }
 
+TEST_F(XmlTest, SelectElementWithAttributeFindsTheFirstExactMatch) {
+    // Values with quotes cannot go into the DOM's query and are found by walking the elements;
+    // both ways must give the same answers.
+    // Under a default namespace the elements keep their plain names, as for
+    // getElementsByTagName.
+    const std::string body = "><S ID='a' N='1'/><Other><S ID='b' N='2'/></Other><S ID='b' N='3'/>"
+                             "<S ID=\"it's\" N='4'/><S ID='say &quot;hi&quot;' N='5'/><S ID='it&apos;s' N='6'/>"
+                             "<T ID='c' N='7'/><S id='c' N='8'/><S ID='c' N='9'/></Objects>";
+    struct Case {
+        const wchar_t* tag;
+        const wchar_t* attribute;
+        const wchar_t* value;
+        const wchar_t* found;  // N of the element found; null for none
+    } cases[] = {
+        {L"S", L"ID", L"a", L"1"},         {L"S", L"ID", L"b", L"2"},      {L"S", L"ID", L"B", nullptr},
+        {L"S", L"ID", L"", nullptr},        {L"S", L"ID", L"it's", L"4"},   {L"S", L"ID", L"say \"hi\"", L"5"},
+        {L"S", L"ID", L"it", nullptr},      {L"S", L"ID", L"c", L"9"},      {L"T", L"ID", L"c", L"7"},
+        {L"s", L"ID", L"a", nullptr},       {L"S", L"Id", L"a", nullptr},   {L"S", L"ID", L"a' or '1'='1", nullptr},
+        {L"S", L"ID']|//*[@ID", L"a", nullptr},
+    };
+    for (const char* root : {"<Objects", "<Objects xmlns='urn:x'"}) {
+        MyXmlWriterUtf8 xml;
+        Open(xml, root + body);
+        for (const Case& c : cases) {
+            MyXmlReader* selected = xml.SelectElementWithAttribute(c.tag, c.attribute, c.value);
+            if (!c.found) {
+                EXPECT_EQ(selected, nullptr) << root << " " << c.tag << L" " << c.attribute << L"=" << c.value;
+                continue;
+            }
+            ASSERT_EQ(selected, &xml) << root << " " << c.tag << L" " << c.attribute << L"=" << c.value;
+            std::wstring n;
+            ASSERT_EQ(xml.GetAttribute(n, L"N"), S_OK);
+            EXPECT_EQ(n, c.found) << root << " " << c.tag << L" " << c.attribute << L"=" << c.value;
+        }
+    }
+}
+
 TEST_F(XmlTest, RemoveElementRemovesTheFirstMatchOnly) {
     MyXmlWriterUtf8 xml;
     Open(xml, "<Objects><S ID='a'><P>1</P></S><S ID='b'><P>2</P></S><S ID='b'><P>3</P></S></Objects>");

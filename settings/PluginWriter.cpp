@@ -84,12 +84,12 @@ int PluginWriterXML::WriteParam(const wchar_t* name, const wchar_t* value, int s
     } else if (scope == setting_scope::kJob) {
         int code = SelectJobRecord(writer, m_id, found);
         if (code != result::kSuccess || !found) return code;
-        if (writer.SetChildText(name, value, 1) != S_OK) return result::kInvalidData;
-        // Every job write renews the record's stamp.
-        if (!settings_xml::FindRecord(writer, m_id) ||
-            writer.SetAttribute(settings_xml::kLastUpdate, settings_format::CurrentStamp()) != S_OK) {
+        // Every job write renews the record's stamp. It is set first, while the cursor is still
+        // on the record: adding the value's element moves the cursor to that element.
+        if (writer.SetAttribute(settings_xml::kLastUpdate, settings_format::CurrentStamp()) != S_OK) {
             return result::kBadEnvironment;
         }
+        if (writer.SetChildText(name, value, 1) != S_OK) return result::kInvalidData;
     } else {
         return result::kBadArguments;
     }

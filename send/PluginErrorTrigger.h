@@ -4,6 +4,7 @@
 #pragma once
 
 #include "send/PluginTarget.h"
+#include "send/SendStatus.h"
 #include "support/Raii.h"
 
 #include <windows.h>
@@ -42,6 +43,8 @@ public:
     [[nodiscard]] int Run(HWND owner) override;
 
     int GetErrorCode() const { return m_errorCode; }
+    // Answers Abort without asking, for a batch whose window is gone and can ask no more.
+    void AbortWithoutAsking() { Decide(send_status::kAbort); }
     // "The file cannot be saved." followed by the system's description of the code.
     static std::wstring MessageFor(int errorCode);
 

@@ -4,6 +4,7 @@
 #include "send/PluginErrorTrigger.h"
 #include "send/PluginFileManager.h"
 #include "send/PluginTarget.h"
+#include "send/PluginTargetList.h"
 #include "send/WorkerMessages.h"
 #include "support/MessageTexts.h"
 #include "support/OrvInfoLog.h"
@@ -26,11 +27,7 @@ PluginProgressDialog::PluginProgressDialog(HWND parent)
 
 PluginProgressDialog::~PluginProgressDialog() {
     // The worker uses the file manager and this object: it must never outlive either.
-    if (m_worker) {
-        if (m_fileManager) m_fileManager->RequestCancel();
-        ::WaitForSingleObject(m_worker.Get(), INFINITE);
-    }
-    CloseWorkerHandle();
+    StopWorker();
 }
 
 void PluginProgressDialog::Init(PluginFileManager* fileManager, PluginReader* reader, PluginWriter* writer) {
@@ -50,10 +47,29 @@ INT_PTR PluginProgressDialog::DoModal() {
     // caller may delete what the worker uses as soon as this returns.
     if (m_worker) {
         WriteLog(log_level::kError, L"Error PluginProgressDialog::DoModal, worker still running");
-        if (m_fileManager) m_fileManager->RequestCancel();
-        DeleteWorkerThread();
+        StopWorker();
     }
     return endCode;
+}
+
+void PluginProgressDialog::StopWorker() {
+    if (!m_worker) return;
+    if (m_fileManager) m_fileManager->RequestCancel();
+    // Once the window is gone nobody shows the question of an error trigger, and a worker waiting
+    // for its answer would wait forever: answer every such question with Abort until it ends.
+    while (::WaitForSingleObject(m_worker.Get(), 100) == WAIT_TIMEOUT) AbortOpenQuestions();
+    CloseWorkerHandle();
+}
+
+void PluginProgressDialog::AbortOpenQuestions() {
+    PluginTargetList* targets = m_fileManager ? m_fileManager->GetTargetList() : nullptr;
+    if (!targets) return;
+    for (int index = 0; index < targets->GetCount(); ++index) {
+        PluginTarget* target = targets->GetAt(index);
+        if (target && target->GetKind() == target_kind::kErrorTrigger) {
+            static_cast<PluginErrorTrigger*>(target)->AbortWithoutAsking();
+        }
+    }
 }
 
 void PluginProgressDialog::DoDataExchange(DataExchange& dx) {

@@ -66,6 +66,10 @@ protected:
     virtual DWORD WorkerThread();
     // Waits for the worker's end and closes the handle.
     virtual void DeleteWorkerThread();
+    // Cancels the batch and waits for the worker, answering with Abort any error question that
+    // no window will show any more. For a dialog that ends other than through its batch's end.
+    void StopWorker();
+    void AbortOpenQuestions();
     virtual void CloseWorkerHandle();
 
     virtual void OnStartBatch();

@@ -218,3 +218,37 @@ TEST_F(ProgressDialogTest, InitWithoutAWriterRefusesAndTheDialogEndsWithAbortAnd
 }
 
 }  // namespace
+
+namespace {
+
+// A dialog that ends without its batch's end (here a quit message) stops the worker before it
+// returns, also when the worker's next file fails: no question is left waiting for an answer.
+TEST_F(ProgressDialogTest, AQuitWhileTheWorkerRunsEndsTheBatchWithoutAnswer) {
+    MakeBatch({L"a.pdf", L"b.pdf"}, false);
+    m_destination.SetFolder(m_out / L"missing");  // every copy fails: an error question follows
+    raii::UniqueHandle atFirst(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    raii::UniqueHandle goOn(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    m_destination.beforeSender = [&](int made) {
+        if (made != 0) return;
+        ::SetEvent(atFirst.Get());
+        ::WaitForSingleObject(goOn.Get(), 20000);
+    };
+    PluginProgressDialogFolderEx dialog(nullptr);
+    dialog.Init(&m_fileManager, &m_reader, &m_writer);
+    const DWORD uiThread = ::GetCurrentThreadId();
+    INT_PTR endCode = RunDialog(dialog, [&](UiRobot& r) {
+        HWND shown = r.WaitForWindow(kDialog, kSaving);
+        ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(atFirst.Get(), 20000));
+        ::PostThreadMessageW(uiThread, WM_QUIT, 0, 0);
+        EXPECT_TRUE(r.WaitForClose(shown));
+        ::SetEvent(goOn.Get());  // the worker now fails its file and asks, with nobody to answer
+    });
+    MSG quit;
+    while (::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    (void)endCode;  // what the platform's modal loop returns for a quit is its own business
+    EXPECT_EQ(1223, dialog.GetResult());
+    EXPECT_TRUE(ListNames(m_out.Path()).empty());
+}
+
+}  // namespace

@@ -42,8 +42,18 @@ std::function<void(UiRobot&)> CloseWith(int command, PickerView& view, const std
             },
             reinterpret_cast<LPARAM>(&view.titleShown));
         if (command == IDOK) {
+            // Wine's picker fills its tree lazily and, on a fresh prefix, its own selection of
+            // the start folder sometimes stops at a parent; select the folder again then.
             std::wstring leaf = selectedFolder.substr(selectedFolder.find_last_of(L'\\') + 1);
-            for (int i = 0; i < 250 && testing_support::SelectedFolderName(picker) != leaf; ++i) ::Sleep(20);
+            for (int i = 0; i < 250 && testing_support::SelectedFolderName(picker) != leaf; ++i) {
+                if (i >= 100 && i % 10 == 0) {
+                    DWORD_PTR ignored = 0;
+                    ::SendMessageTimeoutW(picker, BFFM_SETSELECTIONW, TRUE,
+                                          reinterpret_cast<LPARAM>(selectedFolder.c_str()), SMTO_BLOCK, 5000,
+                                          &ignored);
+                }
+                ::Sleep(20);
+            }
         }
         r.Click(picker, command);
     };

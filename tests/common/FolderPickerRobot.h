@@ -32,9 +32,9 @@ inline std::wstring SelectedFolderName(HWND picker) {
 }
 
 // Selects folder in the open picker and confirms it; empty folder cancels the picker. True once
-// the picker has closed. The
-// selection is made again until the tree shows it: the picker may still be filling its tree
-// when it becomes visible.
+// the picker has closed. The selection is made again until the tree has shown it for a while:
+// the picker may still be filling its tree when it becomes visible, and its own selection of
+// the start folder may come after ours (seen on a loaded machine).
 inline bool AnswerPicker(UiRobot& r, const std::wstring& folder) {
     HWND picker = r.WaitForWindow(L"#32770", kPickerCaption);
     if (!picker) return false;
@@ -42,10 +42,17 @@ inline bool AnswerPicker(UiRobot& r, const std::wstring& folder) {
         r.Click(picker, IDCANCEL);
     } else {
         std::wstring leaf = folder.substr(folder.find_last_of(L'\\') + 1);
-        for (int attempt = 0; attempt < 100 && SelectedFolderName(picker) != leaf; ++attempt) {
-            DWORD_PTR ignored = 0;
-            ::SendMessageTimeoutW(picker, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()),
-                                  SMTO_BLOCK, 5000, &ignored);
+        constexpr int kStableChecks = 5;
+        int stable = 0;
+        for (int attempt = 0; attempt < 200 && stable < kStableChecks; ++attempt) {
+            if (SelectedFolderName(picker) == leaf) {
+                ++stable;
+            } else {
+                stable = 0;
+                DWORD_PTR ignored = 0;
+                ::SendMessageTimeoutW(picker, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()),
+                                      SMTO_BLOCK, 5000, &ignored);
+            }
             ::Sleep(50);
         }
         EXPECT_EQ(SelectedFolderName(picker), leaf);

@@ -32,8 +32,17 @@ fi
 echo "Making 32-bit Wine $wine_version in $tree"
 mkdir -p "$cache/apt/lists/partial" "$cache/apt/archives/partial" "$cache/debs"
 : >"$cache/apt/status"
+# The machine's apt configuration is kept (sources, keys, mirror settings), less its hooks: a
+# private update must not refresh the machine's catalogues or notify its package services.
+cat >"$cache/apt.conf" <<'CONF'
+#clear APT::Update::Pre-Invoke;
+#clear APT::Update::Post-Invoke;
+#clear APT::Update::Post-Invoke-Success;
+#clear DPkg::Pre-Invoke;
+#clear DPkg::Post-Invoke;
+CONF
 apt_options=(
-  -q -o Dir::State="$cache/apt" -o Dir::State::Lists="$cache/apt/lists"
+  -c "$cache/apt.conf" -q -o Dir::State="$cache/apt" -o Dir::State::Lists="$cache/apt/lists"
   -o Dir::State::status="$cache/apt/status" -o Dir::Cache="$cache/apt"
   -o Dir::Cache::archives="$cache/apt/archives"
   -o APT::Architecture=i386 -o APT::Architectures::=i386 -o Debug::NoLocking=1

@@ -17,12 +17,14 @@ fi
 shared=("$root")
 [ -n "${BUILD_DIR:-}" ] && [[ "$BUILD_DIR/" != "$root/"* ]] && shared+=("$BUILD_DIR")
 [ -n "${WINEPREFIX:-}" ] && [[ "$WINEPREFIX/" != "$root/"* ]] && shared+=("$WINEPREFIX")
+# The X authority file of a user's display (the main job shows its dialogs there).
+[ -n "${XAUTHORITY:-}" ] && [ -f "$XAUTHORITY" ] && shared+=("$XAUTHORITY")
 
 environment=(PATH=/usr/local/bin:/usr/bin:/bin:/usr/sbin:/sbin)
 while IFS='=' read -r name _; do
   case "$name" in
     # Not WINE and WINESERVER: they name this lane's wrappers, which only work outside.
-    WINEPREFIX|WINEARCH|WINEDEBUG|WINEDLLOVERRIDES|DISPLAY|HOME|LANG|LC_*|TZ|ORV*|GTEST_*)
+    WINEPREFIX|WINEARCH|WINEDEBUG|WINEDLLOVERRIDES|DISPLAY|XAUTHORITY|HOME|LANG|LC_*|TZ|ORV*|GTEST_*)
       environment+=("$name=${!name}") ;;
   esac
 done < <(env)
@@ -32,7 +34,12 @@ exec unshare --mount --propagation private -- /bin/bash -c '
   tree="$1"; shift; count="$1"; shift
   for what in proc dev sys tmp; do mount --rbind "/$what" "$tree/$what"; done
   for ((i = 0; i < count; i++)); do
-    mkdir -p "$tree$1"
+    if [ -d "$1" ]; then
+      mkdir -p "$tree$1"
+    else
+      mkdir -p "$(dirname "$tree$1")"
+      touch "$tree$1"
+    fi
     mount --bind "$1" "$tree$1"
     shift
   done

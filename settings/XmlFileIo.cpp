@@ -258,10 +258,11 @@ DWORD WriteAll(HANDLE file, const void* data, size_t size) {
 }
 
 // The finished file is a plain one: the rename keeps the attributes it had as a temporary.
-void MakePlain(HANDLE file) {
+// Done on the open handle, so the temporary stays hidden until it is complete.
+bool MakePlain(HANDLE file) {
     FILE_BASIC_INFO info{};
     info.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-    (void)::SetFileInformationByHandle(file, FileBasicInfo, &info, sizeof info);
+    return ::SetFileInformationByHandle(file, FileBasicInfo, &info, sizeof info) != FALSE;
 }
 
 // Moves the temporary over the target. A reader of the target (another process loading it,
@@ -298,8 +299,9 @@ DWORD ReplaceFileContent(const std::wstring& path, const void* data, size_t size
     DWORD error = CreateTemporaryBeside(path, file, temporary);
     if (error != 0) return error;
     error = WriteAll(file.Get(), data, size);
-    if (error == 0) MakePlain(file.Get());
+    bool plain = error == 0 && MakePlain(file.Get());
     file.Reset();
+    if (error == 0 && !plain && !::SetFileAttributesW(temporary.c_str(), FILE_ATTRIBUTE_NORMAL)) error = ::GetLastError();
     if (error == 0) error = MoveOver(temporary, target);
     if (error != 0) ::DeleteFileW(temporary.c_str());
     return error;

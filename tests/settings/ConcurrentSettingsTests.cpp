@@ -283,6 +283,8 @@ TEST_F(SharedSettingsTest, TemporariesOfKilledProcessesAreRemovedByTheNextSave) 
     std::wstring value;
     EXPECT_EQ(Reader().ReadParam(&value, L"Destination", 1), 0);
     EXPECT_EQ(value, L"newer");
+    // The saved file itself is a plain one, though it was written as a hidden temporary.
+    EXPECT_EQ(::GetFileAttributesW(path.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY), 0u);
 }
 
 TEST(SettingsTemporaryName, CarriesTheWritersProcessId) {

@@ -129,12 +129,14 @@ bool MyFolderPath::SetSpecialFolder(int csidl, bool create) {
 
 DWORD MyFolderPath::CreateRecursive() const {
     // Walk the leading parts C:\, C:\a\, C:\a\b ... cut by position, so a folder name that
-    // repeats higher up the path is never confused with the one being created.
+    // repeats higher up the path is never confused with the one being created. The path is
+    // resolved first: a part that `..` leaves again is not created on the way.
+    const std::wstring path = path_text::FullPath(m_path);
     size_t end = 0;
-    while (end < m_path.size()) {
-        size_t separator = m_path.find(L'\\', end);
-        end = separator == std::wstring::npos ? m_path.size() : separator + 1;
-        std::wstring leading = m_path.substr(0, end);
+    while (end < path.size()) {
+        size_t separator = path.find(L'\\', end);
+        end = separator == std::wstring::npos ? path.size() : separator + 1;
+        std::wstring leading = path.substr(0, end);
         if (leading.rfind(L"\\\\", 0) == 0 && std::count(leading.begin(), leading.end(), L'\\') < 4) {
             continue;  // \\server\share\ is a root, never created
         }

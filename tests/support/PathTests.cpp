@@ -89,6 +89,11 @@ TEST(MyFolderPath, CreateRecursiveCreatesOnlyWhatIsMissing) {
     MyFolderPath trailing(scratch / L"t\\u\\");
     EXPECT_EQ(trailing.CreateRecursive(), 0u);
     EXPECT_TRUE(MyFolderPath(scratch / L"t\\u").Exists());
+
+    MyFolderPath upAgain(scratch / L"gone\\..\\.\\kept\\\\x");
+    EXPECT_EQ(upAgain.CreateRecursive(), 0u);
+    EXPECT_TRUE(MyFolderPath(scratch / L"kept\\x").Exists());
+    EXPECT_FALSE(MyFolderPath(scratch / L"gone").Exists()) << "a folder that `..` leaves again was created";
 }
 
 TEST(MyFolderPath, CreateRecursiveReportsTheFirstFailure) {

@@ -4,7 +4,9 @@
 
 #include <winternl.h>
 
+#include <climits>
 #include <cstdio>
+#include <cwchar>
 #include <vector>
 
 namespace numbered_name {
@@ -15,6 +17,11 @@ namespace {
 constexpr size_t kMaxPathLength = 32767;
 // Ten digits hold any number the search can reach.
 constexpr size_t kMaxNumberLength = 10;
+
+// Equal without regard to case, by the system's case table as file systems compare names.
+bool SameText(const wchar_t* a, size_t aLength, const wchar_t* b, size_t bLength) {
+    return ::CompareStringOrdinal(a, static_cast<int>(aLength), b, static_cast<int>(bLength), TRUE) == CSTR_EQUAL;
+}
 
 bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 
@@ -44,8 +51,8 @@ QueryDirectoryFile TheQueryDirectoryFile() {
 }
 
 // False when the names could not be read this way (the caller then asks FindFirstFileExW).
-bool ReadNamesOfDirectory(const std::wstring& folder, const std::wstring& pattern,
-                          std::unordered_set<std::wstring>& names) {
+template <typename NameSink>
+bool ReadNamesOfDirectory(const std::wstring& folder, const std::wstring& pattern, NameSink& sink) {
     QueryDirectoryFile query = TheQueryDirectoryFile();
     if (!query) return false;
     raii::UniqueFile directory(::CreateFileW(path_text::ForFileSystem(folder).c_str(), FILE_LIST_DIRECTORY,
@@ -68,21 +75,22 @@ bool ReadNamesOfDirectory(const std::wstring& folder, const std::wstring& patter
         const BYTE* entry = reinterpret_cast<const BYTE*>(buffer.data());
         for (;;) {
             const auto* info = reinterpret_cast<const FileNamesInformation*>(entry);
-            names.insert(ForComparison(std::wstring(info->fileName, info->fileNameLength / sizeof(wchar_t))));
+            sink(info->fileName, info->fileNameLength / sizeof(wchar_t));
             if (info->nextEntryOffset == 0) break;
             entry += info->nextEntryOffset;
         }
     }
 }
 
-void FindNames(const std::wstring& folder, const std::wstring& pattern, std::unordered_set<std::wstring>& names) {
+template <typename NameSink>
+void FindNames(const std::wstring& folder, const std::wstring& pattern, NameSink& sink) {
     WIN32_FIND_DATAW data;
     raii::UniqueFind find(::FindFirstFileExW(path_text::ForFileSystem(path_text::Join(folder, pattern)).c_str(),
                                              FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
                                              FIND_FIRST_EX_LARGE_FETCH));
     if (!find) return;
     do {
-        names.insert(ForComparison(data.cFileName));
+        sink(data.cFileName, std::wcslen(data.cFileName));
     } while (::FindNextFileW(find.Get(), &data));
 }
 
@@ -100,17 +108,34 @@ std::wstring NameFor(const std::wstring& stem, const std::wstring& extension, in
     return fitted + tail;
 }
 
-std::wstring ForComparison(const std::wstring& name) {
-    std::wstring upper = name;
-    if (!upper.empty()) ::CharUpperBuffW(&upper[0], static_cast<DWORD>(upper.size()));
-    return upper;
-}
-
-std::unordered_set<std::wstring> TakenNames(const std::wstring& folder, const std::wstring& prefix) {
-    std::unordered_set<std::wstring> names;
-    std::wstring pattern = prefix + L"*";
-    if (!ReadNamesOfDirectory(folder, pattern, names)) FindNames(folder, pattern, names);
-    return names;
+std::set<int> TakenNumbers(const std::wstring& folder, const std::wstring& stem, const std::wstring& extension) {
+    // Every numbered name begins with the stem as far as the longest number leaves it, so one
+    // read of the entries with that beginning holds every name a candidate could meet.
+    size_t commonLength = kMaxNameLength > kMaxNumberLength + 1 + extension.size()
+                              ? kMaxNameLength - kMaxNumberLength - 1 - extension.size()
+                              : 0;
+    std::wstring pattern = Shortened(stem, commonLength) + L"*";
+    std::set<int> numbers;
+    // Each entry is read as stem_<digits>extension and kept when it is exactly the name of its
+    // number: the digits as "%03d" writes them, the stem as shortened for that number.
+    auto sink = [&](const wchar_t* name, size_t length) {
+        if (length < extension.size() + 4) return;
+        size_t bodyLength = length - extension.size();
+        if (!extension.empty() && !SameText(name + bodyLength, extension.size(), extension.c_str(), extension.size())) {
+            return;
+        }
+        size_t digitsStart = bodyLength;
+        while (digitsStart > 0 && name[digitsStart - 1] >= L'0' && name[digitsStart - 1] <= L'9') --digitsStart;
+        size_t digits = bodyLength - digitsStart;
+        if (digits < 3 || digits > kMaxNumberLength || digitsStart == 0 || name[digitsStart - 1] != L'_') return;
+        long long number = 0;
+        for (size_t i = digitsStart; i < bodyLength; ++i) number = number * 10 + (name[i] - L'0');
+        if (number < 1 || number > INT_MAX) return;
+        std::wstring expected = NameFor(stem, extension, static_cast<int>(number));
+        if (SameText(name, length, expected.c_str(), expected.size())) numbers.insert(static_cast<int>(number));
+    };
+    if (!ReadNamesOfDirectory(folder, pattern, sink)) FindNames(folder, pattern, sink);
+    return numbers;
 }
 
 DWORD FindFree(const MyFilePath& collided, int firstNumber, MyFilePath& freePath, int& number) {
@@ -119,21 +144,15 @@ DWORD FindFree(const MyFilePath& collided, int firstNumber, MyFilePath& freePath
     std::wstring name = base.GetFileName();
     std::wstring extension = path_text::Extension(name);
     std::wstring stem = name.substr(0, name.size() - extension.size());
-    // Every candidate begins with the stem as far as the longest number leaves it, so one
-    // read of the entries with that beginning holds every name a candidate could meet.
-    size_t commonLength = kMaxNameLength > kMaxNumberLength + 1 + extension.size()
-                              ? kMaxNameLength - kMaxNumberLength - 1 - extension.size()
-                              : 0;
-    std::unordered_set<std::wstring> taken = TakenNames(folder, Shortened(stem, commonLength));
-    for (number = firstNumber < 1 ? 1 : firstNumber;; ++number) {
-        std::wstring candidate = NameFor(stem, extension, number);
-        if (candidate.empty()) return ERROR_FILENAME_EXCED_RANGE;
-        if (taken.count(ForComparison(candidate)) != 0) continue;
-        std::wstring path = path_text::Join(folder, candidate);
-        if (path_text::ForFileSystem(path).size() >= kMaxPathLength) return ERROR_FILENAME_EXCED_RANGE;
-        freePath.SetPath(path);
-        return 0;
-    }
+    std::set<int> taken = TakenNumbers(folder, stem, extension);
+    number = firstNumber < 1 ? 1 : firstNumber;
+    for (auto next = taken.lower_bound(number); next != taken.end() && *next == number; ++next) ++number;
+    std::wstring candidate = NameFor(stem, extension, number);
+    if (candidate.empty()) return ERROR_FILENAME_EXCED_RANGE;
+    std::wstring path = path_text::Join(folder, candidate);
+    if (path_text::ForFileSystem(path).size() >= kMaxPathLength) return ERROR_FILENAME_EXCED_RANGE;
+    freePath.SetPath(path);
+    return 0;
 }
 
 }  // namespace numbered_name

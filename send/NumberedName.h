@@ -7,7 +7,7 @@
 #include <windows.h>
 
 #include <string>
-#include <unordered_set>
+#include <set>
 
 namespace numbered_name {
 
@@ -19,13 +19,11 @@ constexpr size_t kMaxNameLength = 255;
 // surrogate pair). Empty when even a one-character stem cannot fit.
 std::wstring NameFor(const std::wstring& stem, const std::wstring& extension, int number);
 
-// The names in a folder that begin with prefix (case-insensitively), upper-cased for lookups.
-// A folder that cannot be read gives an empty set: the claim of a name stays atomic whatever
-// the set says, so a name missed here only costs one failed claim.
-std::unordered_set<std::wstring> TakenNames(const std::wstring& folder, const std::wstring& prefix);
-
-// The names as the file system compares them: upper case, as NTFS and FAT do.
-std::wstring ForComparison(const std::wstring& name);
+// The numbers whose names (NameFor) exist in the folder, as files or folders, compared without
+// regard to case as the file system does. A folder that cannot be read gives no numbers: the
+// claim of a name stays atomic whatever the search says, so a name missed here only costs one
+// failed claim.
+std::set<int> TakenNumbers(const std::wstring& folder, const std::wstring& stem, const std::wstring& extension);
 
 // The first numbered form of collided (whose own number, if any, is ignored) at firstNumber or
 // above that no entry of its folder has. 0 with freePath and number filled; 206

@@ -9,8 +9,8 @@
 // The dialog's fixed waits (500 ms before the batch, 100 ms after it) are reported apart.
 // The cloud client's sync-folder value is pointed at the run's folders and put back at the end;
 // the settings file lies in the run's folder.
-//   bench_execute.exe [folder]   (the run's files go into a new sub-folder of folder, default
-//   the temporary folder, removed at the end)
+//   bench_execute.exe [folder|- [batches]]   (the run's files go into a new sub-folder of folder,
+//   default or "-" the temporary folder, removed at the end; batches: keys such as a,b,c100,d0,d)
 #include "app/PluginAppBrellix.h"
 #include "send/PluginSender.h"
 #include "send/SendStatus.h"
@@ -146,6 +146,10 @@ struct Batch {
     int existingNumbered = 0;  // scan_001.pdf ... scan_NNN.pdf already in the target folder
     bool large = false;        // flush the written data outside the timed parts
     bool withMove = false;     // time the folder sender moving the files as well
+    bool renames = false;      // files saved under new names: the dialog skips its close wait
+    // The dialog's fixed waits in this batch's calls: a batch with renamed files ends with the
+    // rename warning (off here) instead of the close wait.
+    double WaitsMs() const { return renames ? PluginProgressDialog::kStartDelayMs : kFixedWaitMs; }
 };
 
 // A fresh target folder for one timed part, already holding the batch's existing files.
@@ -284,7 +288,7 @@ Batch MakeBatch(const std::wstring& root, const wchar_t* label, const wchar_t* k
 void Report(const Batch& batch, const Figures& f) {
     int count = static_cast<int>(batch.files.size());
     double execute = f.Of(kExecute), bare = f.Of(kBare), sender = f.Of(kSenderCopy);
-    double net = execute - kFixedWaitMs;
+    double net = execute - batch.WaitsMs();
     std::printf("%-34ls | %5d | %8.1f | %8.1f | %8.1f | %5.2f | %8.3f | %8.1f | %8.3f", batch.label.c_str(), count,
                 execute, net, bare, bare > 0 ? net / bare : 0.0, (net - bare) / count, sender,
                 (sender - bare) / count);
@@ -320,7 +324,9 @@ int wmain(int argc, wchar_t** argv) {
     if (TheLog().Load(L"orvinfolog.dll") == 0) TheLog().CreateInfoHandle(::GetModuleHandleW(nullptr));
     // The run's own folder, inside the given one or the temporary folder; removed at the end.
     std::wstring parent;
-    if (argc > 1) {
+    // A second argument names the batches to run, by key, separated by commas (e.g. "a,d0,d").
+    std::wstring only = argc > 2 ? L"," + std::wstring(argv[2]) + L"," : std::wstring();
+    if (argc > 1 && argv[1][0] != L'\0' && std::wstring(argv[1]) != L"-") {
         parent = argv[1];
     } else {
         wchar_t temp[MAX_PATH];
@@ -368,9 +374,11 @@ int wmain(int argc, wchar_t** argv) {
     };
     std::vector<std::pair<Batch, Figures>> results;
     for (const Case& c : cases) {
+        if (!only.empty() && only.find(L"," + std::wstring(c.key) + L",") == std::wstring::npos) continue;
         Batch batch = MakeBatch(root, c.label, c.key, c.count, c.size, c.sameName);
         batch.existingNumbered = c.existingNumbered;
         batch.withMove = c.withMove;
+        batch.renames = c.sameName;
         if (c.existingNumbered > 0) {
             // The bare loop writes the names the batch gets after the existing ones.
             for (int i = 0; i < c.count; ++i) {
@@ -385,7 +393,8 @@ int wmain(int argc, wchar_t** argv) {
         RemoveTree(root + L"\\" + c.key + L"-source");
         results.emplace_back(std::move(batch), std::move(figures));
     }
-    std::printf("\nexecute: the call in ms; '- waits': less the fixed waits; ratio = that / bare; extra/f = (that - "
+    std::printf("\nexecute: the call in ms; '- waits': less the fixed waits (500 ms only in batches with renamed files, "
+                "whose dialog ends with the rename warning, off here); ratio = that / bare; extra/f = (that - "
                 "bare) / files;\nsender: the folder sender alone copying the same files (no dialog, no worker "
                 "thread); snd x/f = (sender - bare) / files;\nmove: the folder sender moving them (flush and "
                 "write-through rename before each source is deleted); move/copy = move / sender.\n"
@@ -398,7 +407,7 @@ int wmain(int argc, wchar_t** argv) {
     auto extraPerFile = [&](const wchar_t* key) {
         for (const auto& result : results) {
             if (result.first.key == key) {
-                return (result.second.Of(kExecute) - kFixedWaitMs - result.second.Of(kBare)) /
+                return (result.second.Of(kExecute) - result.first.WaitsMs() - result.second.Of(kBare)) /
                        static_cast<double>(result.first.files.size());
             }
         }
@@ -406,13 +415,15 @@ int wmain(int argc, wchar_t** argv) {
     };
     auto netOf = [&](const wchar_t* key) {
         for (const auto& result : results) {
-            if (result.first.key == key) return result.second.Of(kExecute) - kFixedWaitMs;
+            if (result.first.key == key) return result.second.Of(kExecute) - result.first.WaitsMs();
         }
         return 0.0;
     };
     auto ratioOf = [&](const wchar_t* key) {
         for (const auto& result : results) {
-            if (result.first.key == key) return (result.second.Of(kExecute) - kFixedWaitMs) / result.second.Of(kBare);
+            if (result.first.key == key) {
+                return (result.second.Of(kExecute) - result.first.WaitsMs()) / result.second.Of(kBare);
+            }
         }
         return 0.0;
     };

@@ -2,6 +2,7 @@
 
 #include "destination/PluginDefaultDestination.h"
 #include "send/PluginSender.h"
+#include "send/TemporaryCopy.h"
 #include "settings/PluginReader.h"
 #include "settings/PluginWriter.h"
 #include "support/MessageTexts.h"
@@ -154,7 +155,12 @@ PluginSender* PluginDestinationFolder::CreateSender() {
     return sender;
 }
 
-int PluginDestinationFolder::BeginSend() { return result::kSuccess; }
+int PluginDestinationFolder::BeginSend() {
+    // Temporaries of a run that was killed before it named them would otherwise stay in the
+    // folder for good (and a sync client would upload them).
+    file_copy::RemoveStaleTemporaries(m_path.GetPath());
+    return result::kSuccess;
+}
 
 int PluginDestinationFolder::EndSend() { return result::kSuccess; }
 

@@ -1,5 +1,6 @@
 #include "send/PluginErrorReaction.h"
 
+#include "send/NumberedName.h"
 #include "send/SendStatus.h"
 #include "support/OrvInfoLog.h"
 
@@ -37,7 +38,7 @@ int PluginNotifier::Deal(const MyFilePath* source, MyFilePath* /*destinationFile
     return m_errorCode;
 }
 
-PluginRenamer::PluginRenamer() : m_errorCode(send_status::kFileExists) {}
+PluginRenamer::PluginRenamer(int firstNumber) : m_errorCode(send_status::kFileExists), m_firstNumber(firstNumber) {}
 
 int PluginRenamer::Deal(const MyFilePath* /*source*/, MyFilePath* destinationFile, bool& deleteSource,
                         int& retryRequest) {
@@ -47,11 +48,15 @@ int PluginRenamer::Deal(const MyFilePath* /*source*/, MyFilePath* destinationFil
         return AnswerUnknown(retryRequest);
     }
     // The numbers count from the name without any number of its own, so scan_001.pdf lands
-    // on the next free number after scan.pdf as well. Names are built as whole strings and
-    // probed through the long-path form, so a long folder gives exact candidates.
-    MyFilePath base = destinationFile->RemoveNumberSuffix();
-    MyFilePath candidate = base.AddNumber(1);
-    for (int number = 2; candidate.Exists(); ++number) candidate = base.AddNumber(number);
+    // on the next free number after scan.pdf as well. The folder is read once for the taken
+    // numbers; the sender's rename without replacing then claims the name.
+    MyFilePath candidate(std::wstring{});
+    DWORD error = numbered_name::FindFree(*destinationFile, m_firstNumber, candidate, m_number);
+    if (error != 0) {
+        deleteSource = false;
+        retryRequest = retry_request::kStop;
+        return static_cast<int>(error);
+    }
     destinationFile->SetPath(candidate.GetPath());
     retryRequest = retry_request::kCopyAgain;
     return send_status::kSavedUnderNewName;

@@ -37,10 +37,17 @@ private:
 
 class PluginRenamer : public PluginUnknownError {
 public:
-    PluginRenamer();
+    // firstNumber: the lowest number to consider; those below it were found taken before.
+    explicit PluginRenamer(int firstNumber = 1);
+    // Changes the destination to the first free numbered name; a numbered name that cannot
+    // fit the file system stops the send with 206 (ERROR_FILENAME_EXCED_RANGE).
     int Deal(const MyFilePath* source, MyFilePath* destinationFile, bool& deleteSource, int& retryRequest) override;
     int GetErrorCode() const override { return m_errorCode; }
+    // The number of the name chosen by the latest Deal.
+    int GetNumber() const { return m_number; }
 
 private:
     int m_errorCode;
+    int m_firstNumber;
+    int m_number = 0;
 };

@@ -4,61 +4,7 @@
 #include "send/SendStatus.h"
 #include "support/OrvInfoLog.h"
 
-#include <atomic>
 #include <memory>
-
-namespace file_copy {
-
-namespace {
-
-void RemoveFile(const std::wstring& path) {
-    std::wstring fileSystemPath = path_text::ForFileSystem(path);
-    ::SetFileAttributesW(fileSystemPath.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ::DeleteFileW(fileSystemPath.c_str());
-}
-
-// A name of our own in the target's folder. It is short whatever the target's name, so it
-// fits wherever the target's name fits.
-std::wstring TemporaryName(const std::wstring& folder) {
-    static std::atomic<unsigned> counter{0};
-    wchar_t name[48];
-    std::swprintf(name, 48, L"~plg%lx_%x.tmp", ::GetCurrentProcessId(), ++counter);
-    return path_text::Join(folder, name);
-}
-
-}  // namespace
-
-DWORD CopyWithoutReplacing(const std::wstring& source, const std::wstring& target) {
-    // A taken name is reported before anything is copied; a missing source is left to the
-    // copy, which reports it as the system does.
-    std::wstring folder = MyFilePath(target).GetFolder();
-    // A target without a folder would land in whatever the process's current folder is.
-    if (folder.empty()) return ERROR_PATH_NOT_FOUND;
-    if (path_text::Exists(target) && path_text::Exists(source)) return ERROR_FILE_EXISTS;
-    std::wstring temporary;
-    DWORD error = ERROR_FILE_EXISTS;
-    // A temporary name left over by an earlier process is simply passed by.
-    for (int attempt = 0; attempt < 16 && error == ERROR_FILE_EXISTS; ++attempt) {
-        temporary = TemporaryName(folder);
-        bool copied = ::CopyFileW(path_text::ForFileSystem(source).c_str(),
-                                  path_text::ForFileSystem(temporary).c_str(), TRUE) != FALSE;
-        error = copied ? 0 : ::GetLastError();
-    }
-    if (error != 0) {
-        // Created with fail-if-exists under a name of our own: whatever is there is our partial copy.
-        if (error != ERROR_FILE_EXISTS) RemoveFile(temporary);
-        return error;
-    }
-    // Without MOVEFILE_REPLACE_EXISTING the rename refuses a name taken in the meantime.
-    if (!::MoveFileExW(path_text::ForFileSystem(temporary).c_str(), path_text::ForFileSystem(target).c_str(), 0)) {
-        error = ::GetLastError();
-        RemoveFile(temporary);
-        return error == ERROR_ALREADY_EXISTS ? ERROR_FILE_EXISTS : error;
-    }
-    return 0;
-}
-
-}  // namespace file_copy
 
 PluginSend2Folder::PluginSend2Folder() : m_destinationFile(std::wstring()), m_status(send_status::kNotSentYet) {}
 
@@ -66,9 +12,16 @@ void PluginSend2Folder::SetFolder(const MyFolderPath& folder) { m_folder.SetPath
 
 int PluginSend2Folder::Send(const MyFilePath& source, bool deleteSource) {
     WriteLog(log_level::kTrace, L"PluginSend2Folder::Send");
+    // A copy whose source stays needs no flush: until the system writes it out, the scan is
+    // still safe in its source. A move deletes the only other copy, so the new file's data and
+    // its name must be on the disk before that.
+    m_durable = deleteSource;
+    m_nextNumber = 1;
     MyFilePath destinationFile(path_text::Join(m_folder.GetPath(), source.GetFileName()));
     while (SendCore(source, destinationFile, deleteSource) == retry_request::kCopyAgain) {
     }
+    // A copy that got no name goes; a sender outlives its send (its target keeps it).
+    m_copy.reset();
     if (deleteSource) ::DeleteFileW(path_text::ForFileSystem(source.GetPath()).c_str());
     return m_status;
 }
@@ -78,22 +31,36 @@ int PluginSend2Folder::SendCore(const MyFilePath& source, MyFilePath& destinatio
              source.GetPath().c_str(), destinationFile.GetPath().c_str(), deleteSource ? 1u : 0u);
     int retryRequest = retry_request::kNone;
     if (!MyCopyFile(source, destinationFile)) {
-        std::unique_ptr<PluginErrorReaction> reaction;
         if (m_status == send_status::kFileExists) {
-            reaction = std::make_unique<PluginRenamer>();
+            PluginRenamer renamer(m_nextNumber);
+            m_status = renamer.Deal(&source, &destinationFile, deleteSource, retryRequest);
+            // A name that is lost to another writer before we claim it is passed by next time.
+            if (retryRequest == retry_request::kCopyAgain) m_nextNumber = renamer.GetNumber() + 1;
         } else {
-            reaction = std::make_unique<PluginNotifier>(m_status);
+            PluginNotifier notifier(m_status);
+            m_status = notifier.Deal(&source, &destinationFile, deleteSource, retryRequest);
         }
-        m_status = reaction->Deal(&source, &destinationFile, deleteSource, retryRequest);
     }
     return retryRequest;
 }
 
 bool PluginSend2Folder::MyCopyFile(const MyFilePath& source, const MyFilePath& destinationFile) {
     WriteLog(log_level::kTrace, L"PluginSend2Folder::MyCopyFile");
-    DWORD error = file_copy::CopyWithoutReplacing(source.GetPath(), destinationFile.GetPath());
+    m_destinationFile.SetPath(destinationFile.GetPath());
+    std::wstring folder = destinationFile.GetFolder();
+    DWORD error = 0;
+    // A target without a folder would land in whatever the process's current folder is.
+    if (folder.empty()) error = ERROR_PATH_NOT_FOUND;
+    if (error == 0 && !m_copy) {
+        auto copy = std::make_unique<file_copy::TemporaryCopy>();
+        error = copy->CopyFrom(source.GetPath(), folder);
+        if (error == 0 && m_durable) error = copy->Flush();
+        if (error == 0) m_copy = std::move(copy);
+    }
+    if (error == 0) error = m_copy->ClaimName(destinationFile.GetPath(), m_durable);
+    // A non-collision failure ends the send: its copy goes at once.
+    if (error != 0 && error != ERROR_FILE_EXISTS) m_copy.reset();
     // A copy after a rename keeps "saved under a new name".
     if (error != 0 || m_status != send_status::kSavedUnderNewName) m_status = static_cast<int>(error);
-    m_destinationFile.SetPath(destinationFile.GetPath());
     return error == 0;
 }

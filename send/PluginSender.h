@@ -2,8 +2,10 @@
 // replacing anything, and saves a colliding name under the next free numbered name.
 #pragma once
 
+#include "send/TemporaryCopy.h"
 #include "support/MyPath.h"
 
+#include <memory>
 #include <string>
 
 class PluginSender {
@@ -27,24 +29,22 @@ public:
     virtual void SetFolder(const MyFolderPath& folder);
 
 protected:
-    // One copy attempt and, when it failed, the reaction to it. Answers the retry request:
-    // 1 to copy again (the destination path may have been changed), anything else to stop.
+    // One attempt to save under destinationFile and, when it failed, the reaction to it.
+    // Answers the retry request: 1 to try again (the destination path may have been changed),
+    // anything else to stop.
     int SendCore(const MyFilePath& source, MyFilePath& destinationFile, bool& deleteSource);
+    // Copies the source's data once per send, under a temporary name, and then claims
+    // destinationFile for it; a later attempt after a collision claims another name for the
+    // same copy.
     bool MyCopyFile(const MyFilePath& source, const MyFilePath& destinationFile);
 
 private:
     MyFilePath m_destinationFile;
     int m_status;
     MyFolderPath m_folder;
+    // Set for a send that deletes its source: the copy must then be on the disk first.
+    bool m_durable = false;
+    // The lowest number the next numbered name may have: numbers below it were found taken.
+    int m_nextNumber = 1;
+    std::unique_ptr<file_copy::TemporaryCopy> m_copy;
 };
-
-namespace file_copy {
-
-// Copies source to target without ever replacing anything at target and without a partial
-// file ever appearing under the target's name: the bytes go to a temporary file in the
-// target's folder, which is renamed into place only when complete and removed when the copy
-// fails. 0 on success; 80 (ERROR_FILE_EXISTS) when something exists at target; otherwise the
-// system's error code.
-[[nodiscard]] DWORD CopyWithoutReplacing(const std::wstring& source, const std::wstring& target);
-
-}  // namespace file_copy

@@ -2,6 +2,7 @@
 
 #include "settings/XmlFileIo.h"
 #include "support/ComError.h"
+#include "support/MyPath.h"
 
 #include <ole2.h>
 #include <shlwapi.h>
@@ -653,6 +654,19 @@ HRESULT MyXmlWriter::AddDeclaration() {
     return S_OK;
 }
 
+namespace {
+
+// The size to make room for when saving over a file: its present size and a quarter more.
+ULONGLONG ExpectedSaveSize(const std::wstring& path) {
+    constexpr ULONGLONG kLeast = 64 * 1024;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExW(path_text::ForFileSystem(path).c_str(), GetFileExInfoStandard, &data)) return kLeast;
+    ULONGLONG size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return size + size / 4 + kLeast;
+}
+
+}  // namespace
+
 HRESULT MyXmlWriter::Save(const std::wstring& path) {
     if (!Document()) return E_POINTER;
     if (!HasDeclaration()) {
@@ -662,14 +676,22 @@ HRESULT MyXmlWriter::Save(const std::wstring& path) {
     // The DOM writes into memory (in the declared encoding); the file is replaced whole.
     raii::ComPtr<IStream> stream;
     ThrowIfFailed(::CreateStreamOnHGlobal(nullptr, TRUE, stream.Put()));
+    // A memory stream grows by exactly each write, copying its whole content every time: for a
+    // settings file of 10,000 jobs that took most of a save (about 45 of 60 ms under Wine).
+    // Room for the file as it is now, and some, is made first; what was written is then the
+    // part up to the stream's position, not the stream's size.
+    ULARGE_INTEGER room;
+    room.QuadPart = ExpectedSaveSize(path);
+    ThrowIfFailed(stream->SetSize(room));
     Variant target;
     Variant::Object(target, stream.Get());
     ThrowIfFailed(Document()->save(target.Get()));
     HGLOBAL memory = nullptr;
     ThrowIfFailed(::GetHGlobalFromStream(stream.Get(), &memory));
-    STATSTG stat{};
-    ThrowIfFailed(stream->Stat(&stat, STATFLAG_NONAME));
-    size_t size = static_cast<size_t>(stat.cbSize.QuadPart);
+    LARGE_INTEGER noMove{};
+    ULARGE_INTEGER written{};
+    ThrowIfFailed(stream->Seek(noMove, STREAM_SEEK_CUR, &written));
+    size_t size = static_cast<size_t>(written.QuadPart);
     const void* bytes = ::GlobalLock(memory);
     if (!bytes && size > 0) throw ComError(E_OUTOFMEMORY);
     DWORD error = xml_file_io::ReplaceFileContent(path, bytes, size);

@@ -9,6 +9,7 @@
 #include "support/MyGuid.h"
 #include "support/Raii.h"
 #include "tests/common/FolderPickerRobot.h"
+#include "tests/common/ImportHook.h"
 #include "tests/common/TestSupport.h"
 #include "tests/common/UiRobot.h"
 #include "tests/send/SendTestSupport.h"
@@ -219,6 +220,34 @@ TEST_F(ExecuteTest, AbortInTheErrorDialogKeepsTheEarlierFilesAndEndsWithUserCanc
     EXPECT_EQ((std::vector<std::wstring>{L"scan1.pdf"}), ListNames(m_sync.Path()));
     EXPECT_FALSE(ReadShowLink());
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(SettingsFile().c_str()));
+}
+
+namespace {
+
+// A disk that does not take the moved copy's data: every flush fails.
+BOOL WINAPI FailFlush(HANDLE) {
+    ::SetLastError(ERROR_IO_DEVICE);
+    return FALSE;
+}
+
+}  // namespace
+
+TEST_F(ExecuteTest, AMoveWhoseCopyCannotBeFlushedAsksAndKeepsItsSource) {
+    testing_support::ImportHook flush("kernel32.dll", "FlushFileBuffers", reinterpret_cast<void*>(&FailFlush));
+    ASSERT_TRUE(flush.IsActive());
+    std::wstring list = MakeScans({L"scan1.pdf"});
+    std::wstring message;
+    int code = Execute(list, true, [&](UiRobot& r) {
+        HWND progress = r.WaitForWindow(kDialog, kSaving);
+        HWND error = r.WaitForWindow(kDialog, kError);
+        message = r.Text(error, kErrorMessage);
+        r.Click(error, kAbort);
+        r.WaitForClose(progress);
+    });
+    EXPECT_EQ(1223, code);
+    EXPECT_EQ(PluginErrorTrigger::MessageFor(ERROR_IO_DEVICE), message);
+    EXPECT_TRUE(ListNames(m_sync.Path()).empty()) << "neither the name nor the temporary file may stay";
+    EXPECT_EQ((std::vector<std::wstring>{L"list.txt", L"scan1.pdf"}), ListNames(m_in.Path()));
 }
 
 TEST_F(ExecuteTest, SettingInTheErrorDialogSavesIntoTheChosenFolder) {

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -62,6 +63,43 @@ protected:
 };
 
 }  // namespace
+
+TEST(ShippedDll, IsAGuiModuleWithoutDebugSectionsAndLinksItsDebugFile) {
+    std::string image = ReadFileBytes(PluginPath());
+    ASSERT_GT(image.size(), sizeof(IMAGE_DOS_HEADER));
+    IMAGE_DOS_HEADER dos;
+    memcpy(&dos, image.data(), sizeof(dos));
+    ASSERT_EQ(dos.e_magic, IMAGE_DOS_SIGNATURE);
+    size_t ntOffset = static_cast<size_t>(dos.e_lfanew);
+    ASSERT_LE(ntOffset + sizeof(DWORD) + sizeof(IMAGE_FILE_HEADER) + sizeof(WORD) * 35, image.size());
+    IMAGE_FILE_HEADER file;
+    memcpy(&file, image.data() + ntOffset + sizeof(DWORD), sizeof(file));
+    size_t optionalOffset = ntOffset + sizeof(DWORD) + sizeof(IMAGE_FILE_HEADER);
+    // Subsystem sits at the same offset (68) in the 32- and 64-bit optional headers.
+    WORD subsystem = 0;
+    memcpy(&subsystem, image.data() + optionalOffset + 68, sizeof(subsystem));
+    EXPECT_EQ(subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
+    size_t sectionOffset = optionalOffset + file.SizeOfOptionalHeader;
+    ASSERT_LE(sectionOffset + file.NumberOfSections * sizeof(IMAGE_SECTION_HEADER), image.size());
+    // Names longer than eight characters are "/<offset>" into the string table that follows
+    // the COFF symbols.
+    size_t stringTable = file.PointerToSymbolTable + size_t{file.NumberOfSymbols} * 18;
+    bool debugLink = false;
+    for (WORD i = 0; i < file.NumberOfSections; ++i) {
+        IMAGE_SECTION_HEADER section;
+        memcpy(&section, image.data() + sectionOffset + i * sizeof(section), sizeof(section));
+        std::string name(reinterpret_cast<const char*>(section.Name), strnlen(reinterpret_cast<const char*>(section.Name), 8));
+        if (name.size() > 1 && name[0] == '/') {
+            size_t at = stringTable + std::stoul(name.substr(1));
+            ASSERT_TRUE(file.PointerToSymbolTable != 0 && at < image.size()) << name;
+            name = std::string(image.c_str() + at, strnlen(image.c_str() + at, image.size() - at));
+        }
+        EXPECT_NE(name.rfind(".debug", 0), 0u) << name;
+        if (name == ".gnu_debuglink") debugLink = true;
+    }
+    EXPECT_TRUE(debugLink);
+    EXPECT_NE(::GetFileAttributesW((PluginPath() + L".debug").c_str()), INVALID_FILE_ATTRIBUTES);
+}
 
 TEST_F(LoadedPlugin, StringTableNamesTheProduct) {
     wchar_t text[64] = {};

@@ -269,4 +269,11 @@ msiexec /x "$pkg_win" ALLUSERS=1 /qn || fail "uninstall after the upgrade ended 
 same_as_snapshot settings-only upgrade-uninstalled "uninstall after the upgrade"
 
 echo "$failures failure(s)"
+# A passing run leaves nothing behind (the prefix takes some 700 MB); a failing one keeps its
+# prefix, snapshots and dumps for a look.
+if [ "$failures" -eq 0 ]; then
+  "$WINESERVER" -k 2>/dev/null || true
+  "$WINESERVER" -w 2>/dev/null || true
+  rm -rf "$scratch"
+fi
 [ "$failures" -eq 0 ]

@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 
+using loc_test::EnvironmentOverride;
 using testing_support::BinFolder;
 using testing_support::ReadFileBytes;
 using testing_support::RegistryValueOverride;
@@ -196,20 +197,6 @@ TEST(ActivationContext, FolderPickerUsesCommonControls6) {
 }
 
 namespace {
-
-// Sets an environment variable for the life of the object.
-class EnvironmentOverride {
-public:
-    EnvironmentOverride(const wchar_t* name, const std::wstring& value) : m_name(name) {
-        ::SetEnvironmentVariableW(name, value.c_str());
-    }
-    ~EnvironmentOverride() { ::SetEnvironmentVariableW(m_name, nullptr); }
-    EnvironmentOverride(const EnvironmentOverride&) = delete;
-    EnvironmentOverride& operator=(const EnvironmentOverride&) = delete;
-
-private:
-    const wchar_t* m_name;
-};
 
 std::wstring FromUtf8(const std::string& bytes) {
     int size = ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);

@@ -5,6 +5,8 @@
 #include "support/MyModule.h"
 #include "support/Raii.h"
 
+#include "Version.h"
+
 #include <oleauto.h>
 
 #include <cwchar>
@@ -105,7 +107,7 @@ HRESULT WriteClassKey(HKEY root, const std::wstring& modulePath) {
     if (SUCCEEDED(hr)) hr = WriteKey(classKey.Get(), L"InprocServer32", modulePath.c_str(), &server);
     if (SUCCEEDED(hr)) hr = WriteValue(server.Get(), L"ThreadingModel", L"Apartment");
     if (SUCCEEDED(hr)) hr = WriteKey(classKey.Get(), L"TypeLib", Braced(server_ids::LibraryId()).c_str());
-    if (SUCCEEDED(hr)) hr = WriteKey(classKey.Get(), L"Version", L"1.0");
+    if (SUCCEEDED(hr)) hr = WriteKey(classKey.Get(), L"Version", PLUGIN_TYPELIB_VERSION_TEXT);
     return hr;
 }
 

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
-          wine64 libwine-dev xvfb xauth x11-apps imagemagick fonts-droid-fallback googletest)
+          wine64 libwine-dev fp-utils msitools wixl xvfb xauth x11-apps imagemagick fonts-droid-fallback googletest)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,5 +1,6 @@
 #include "support/Localization.h"
 
+#include "support/ActivationContext.h"
 #include "support/MyRegistoryEntry.h"
 
 #include <shlobj.h>
@@ -267,5 +268,6 @@ bool IsRightToLeft() {
 UINT RightToLeftReadingFlag() { return IsRightToLeft() ? MB_RTLREADING : 0; }
 
 int ShowMessage(HWND owner, const std::wstring& text, const std::wstring& caption, UINT style) {
+    PluginActivationScope themedControls;
     return ::MessageBoxW(owner, text.c_str(), caption.c_str(), style | RightToLeftReadingFlag());
 }

@@ -96,6 +96,12 @@ struct GlobalMemoryTraits {
     static void Close(Type h) noexcept { ::GlobalFree(h); }
 };
 
+struct ActivationContextTraits {  // CreateActCtxW's empty value is INVALID_HANDLE_VALUE
+    using Type = HANDLE;
+    static Type Empty() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Close(Type h) noexcept { ::ReleaseActCtx(h); }
+};
+
 using UniqueHandle = Unique<HandleTraits>;
 using UniqueFile = Unique<FileHandleTraits>;
 using UniqueFind = Unique<FindHandleTraits>;
@@ -105,6 +111,25 @@ using UniqueBstr = Unique<BstrTraits>;
 using UniqueFont = Unique<FontTraits>;
 using UniqueWindow = Unique<WindowTraits>;
 using UniqueGlobal = Unique<GlobalMemoryTraits>;
+using UniqueActivationContext = Unique<ActivationContextTraits>;
+
+// Keeps an activation context active on the current thread for the life of the object. An
+// empty context activates nothing (the thread's current context stays in force).
+class ActivationScope {
+public:
+    explicit ActivationScope(HANDLE context) noexcept {
+        if (context != INVALID_HANDLE_VALUE && !::ActivateActCtx(context, &m_cookie)) m_cookie = 0;
+    }
+    ~ActivationScope() {
+        if (m_cookie != 0) ::DeactivateActCtx(0, m_cookie);
+    }
+    ActivationScope(const ActivationScope&) = delete;
+    ActivationScope& operator=(const ActivationScope&) = delete;
+    bool IsActive() const noexcept { return m_cookie != 0; }
+
+private:
+    ULONG_PTR m_cookie = 0;
+};
 
 // Holds one reference to a COM object.
 template <typename T>

@@ -1,5 +1,6 @@
 #include "ui/CPluginBaseDialog.h"
 
+#include "support/ActivationContext.h"
 #include "support/Localization.h"
 #include "support/MessageTexts.h"
 #include "support/MyModule.h"
@@ -97,6 +98,7 @@ BOOL CPluginBaseDialog::Create(UINT templateId, HWND parent) {
     if (!dialogTemplate.IsEmpty()) {
         t_creating = this;
         t_hook = ::SetWindowsHookExW(WH_CBT, CreateHook, nullptr, ::GetCurrentThreadId());
+        PluginActivationScope themedControls;
         created = ::CreateDialogIndirectParamW(MyModule::CodeModule(), dialogTemplate.Get(), parent,
                                                DialogProc, reinterpret_cast<LPARAM>(this));
         error = ::GetLastError();
@@ -121,6 +123,7 @@ INT_PTR CPluginBaseDialog::DoModal() {
         m_modal = true;
         t_creating = this;
         t_hook = ::SetWindowsHookExW(WH_CBT, CreateHook, nullptr, ::GetCurrentThreadId());
+        PluginActivationScope themedControls;
         endCode = ::DialogBoxIndirectParamW(MyModule::CodeModule(), dialogTemplate.Get(), m_parent,
                                             DialogProc, reinterpret_cast<LPARAM>(this));
         // The hook removes itself once it has seen the dialog; it is still here only when no
@@ -135,6 +138,7 @@ INT_PTR CPluginBaseDialog::DoModal() {
 
 int CPluginBaseDialog::MessageBox(const std::wstring& text, const std::wstring& caption, UINT style) {
     std::wstring shownCaption = caption.empty() ? ApplicationName() : caption;
+    PluginActivationScope themedControls;
     return ::MessageBoxW(m_hwnd, text.c_str(), shownCaption.c_str(), MessageBoxStyle(style));
 }
 

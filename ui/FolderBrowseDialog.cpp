@@ -1,5 +1,6 @@
 #include "ui/FolderBrowseDialog.h"
 
+#include "support/ActivationContext.h"
 #include "support/ResultCodes.h"
 
 #include <shlobj.h>
@@ -77,7 +78,11 @@ int FolderBrowseDialog::Browse(std::wstring& path) {
     info.ulFlags = kPickerFlags;
     info.lpfn = BrowseCallback;
     g_open = true;
-    PIDLIST_ABSOLUTE chosen = ::SHBrowseForFolderW(&info);
+    PIDLIST_ABSOLUTE chosen = nullptr;
+    {
+        PluginActivationScope themedControls;
+        chosen = ::SHBrowseForFolderW(&info);
+    }
     g_open = false;
     m_extraButton = nullptr;
     if (!chosen) return 2;

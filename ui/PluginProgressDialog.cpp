@@ -126,14 +126,11 @@ void PluginProgressDialog::FitCancelButton(const std::wstring& text) {
         BOOL measured = ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
         if (previousFont) ::SelectObject(dc, previousFont);
         ::ReleaseDC(button, dc);
-        RECT rect = {};
-        if (measured && ::GetWindowRect(button, &rect)) {
-            ::MapWindowPoints(HWND_DESKTOP, GetSafeHwnd(), reinterpret_cast<POINT*>(&rect), 2);
-            // In a mirrored dialog the mapped rectangle comes back with left and right swapped.
-            if (rect.left > rect.right) std::swap(rect.left, rect.right);
+        RECT rect = ControlRect(IDCANCEL);
+        if (measured) {
             if (extent.cx > rect.right - rect.left) rect.left = rect.right - extent.cx;
             if (extent.cy > rect.bottom - rect.top) rect.bottom = rect.top + extent.cy;
-            ::MoveWindow(button, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
+            MoveControl(IDCANCEL, rect);
         }
     }
     ::SetWindowTextW(button, text.c_str());

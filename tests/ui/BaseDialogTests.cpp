@@ -147,8 +147,7 @@ const LONG_PTR kBordered = 0x10000000000LL;
 const TemplateSpec kTemplates[] = {
     {"Progress", IDD_PROGRESS, L"Processing", 286, 84,
      {{IDC_SAVING_TEXT, L"Static", 7, 7, 272, 8, L"Saving...", SS_TYPEMASK, SS_LEFT},
-      {IDC_FILE_NAME_TEXT, L"Static", 7, 19, 272, 8, L"Name", SS_TYPEMASK | SS_NOPREFIX | SS_ELLIPSISMASK,
-       SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS},
+      {IDC_FILE_NAME_TEXT, L"Static", 7, 19, 272, 8, L"Name", SS_TYPEMASK | SS_NOPREFIX, SS_OWNERDRAW | SS_NOPREFIX},
       {IDC_COUNTER_TEXT, L"Static", 7, 31, 272, 8, L"1 / 1", SS_TYPEMASK, SS_LEFT},
       {IDC_PROGRESS_BAR, L"msctls_progress32", 7, 46, 272, 10, L"", PBS_MARQUEE, PBS_MARQUEE},
       {IDCANCEL, L"Button", 229, 63, 50, 14, L"Cancel", kButtonType | WS_TABSTOP, BS_PUSHBUTTON | WS_TABSTOP}}},

@@ -24,6 +24,7 @@
 #include "ui/PluginErrorDialogAsker.h"
 #include "ui/PluginProgressDialog.h"
 #include "ui/PluginRenameWarning.h"
+#include "ui/TextFit.h"
 
 #include <gtest/gtest.h>
 
@@ -88,6 +89,18 @@ void ExpectControlsInside(HWND dialog) {
         EXPECT_LE(rect.right, client.right) << ::GetDlgCtrlID(child);
         EXPECT_LE(rect.bottom, client.bottom) << ::GetDlgCtrlID(child);
     }
+}
+
+// The name as the progress dialog draws it into its one line.
+std::wstring AsDrawn(HWND control) {
+    RECT client = {};
+    ::GetClientRect(control, &client);
+    HDC dc = ::GetDC(control);
+    HGDIOBJ previous = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+    std::wstring drawn = EllipsizeInTheMiddle(dc, UiRobot::WindowText(control), client.right);
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(control, dc);
+    return drawn;
 }
 
 BOOL CALLBACK CollectChild(HWND child, LPARAM children) {
@@ -208,6 +221,13 @@ TEST_P(DialogGallery, CentredOverTheHostPaintedAndReadable) {
         dialog.Init(&fileManager, &reader, &writer);
         UiRobot robot(script([&](UiRobot& r, HWND shown) {
             EXPECT_EQ(r.Text(shown, IDC_FILE_NAME_TEXT), name);
+            // One line whose ellipsis keeps the end of the name, and "&" as itself.
+            HWND text = ::GetDlgItem(shown, IDC_FILE_NAME_TEXT);
+            EXPECT_EQ(UiRobot::Style(text) & (SS_TYPEMASK | SS_NOPREFIX), SS_OWNERDRAW | SS_NOPREFIX);
+            std::wstring drawn = AsDrawn(text);
+            EXPECT_LT(drawn.size(), name.size()) << "the name is longer than the line";
+            EXPECT_EQ(drawn.substr(0, 7), L"Minutes");
+            EXPECT_EQ(drawn.substr(drawn.size() - 40), name.substr(name.size() - 40)) << send_tests::Narrow(drawn);
             ::SetEvent(looked.Get());
             r.WaitForClose(shown);
         }));

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# The main job: builds everything, installs the plug-in into the build's own Wine prefix and
-# drives it through the command-line host (plrhost.exe), as the scanning host would.
-#   - registers the x86_64 PluginForBrellix.dll with regsvr32
+# The main job: builds the chosen architecture, installs the plug-in into that build's own Wine
+# prefix and drives it through the command-line host (plrhost.exe), as the scanning host would.
+#   - registers PluginForBrellix.dll with regsvr32: by default the i686 DLL in a 32-bit prefix
+#     under 32-bit Wine (what the 32-bit scanning host loads), with --arch x86_64 the 64-bit twin
+#     under 64-bit Wine
 #   - copies the stand-in libraries to "C:\Program Files\Orvane\Shared Files\" of the prefix,
 #     where the plug-in's log and localisation search find them
 #   - without arguments: makes sample scan files, points the cloud client's sync-folder value
@@ -9,11 +11,17 @@
 #     the prefix, creates a job and saves the scans through Execute, then lists what was saved
 #     where and prints the settings file
 #   - dialogs appear on the user's display when DISPLAY is set and usable, on Xvfb otherwise
-# Usage: scripts/main-job.sh [plrhost subcommands...]   (default: the scan job above)
+# Usage: scripts/main-job.sh [--arch i686|x86_64] [plrhost subcommands...]   (default: i686, the scan job above)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-"$root/scripts/build.sh"
-build="$root/build/x86_64"
+arch=i686
+if [ "${1:-}" = --arch ]; then
+  arch="${2:?--arch needs i686 or x86_64}"
+  shift 2
+fi
+"$root/scripts/build.sh" "$arch"
+build="$root/build/$arch"
+echo "Main job with the $arch PluginForBrellix.dll"
 
 # A display that cannot be opened is no display: the session's Xvfb is used instead.
 display_usable() {

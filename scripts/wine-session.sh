@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Prepares and runs the pieces a test run under Wine needs, for the x86_64 build folder $1:
+# Prepares and runs the pieces a test run under Wine needs, for the build folder $1 (x86_64:
+# 64-bit Wine; i686: the 32-bit Wine tree, made first if missing), each with its own prefix,
+# Xvfb and wineserver:
 #   wine-session.sh <build-dir> start   makes the prefix if missing, starts Xvfb and wineserver
 #   wine-session.sh <build-dir> stop    stops what start started
 set -euo pipefail
@@ -7,6 +9,9 @@ BUILD_DIR="$(cd "$1" && pwd)"
 action="$2"
 here="$(cd "$(dirname "$0")" && pwd)"
 . "$here/wine-env.sh"
+if [ "$LANE_ARCH" = i686 ] && [ "$action" = start ]; then
+  "$here/wine32-root.sh"
+fi
 state="$BUILD_DIR/wine"
 mkdir -p "$state" "$HOME"
 

@@ -21,6 +21,13 @@ struct PickerView {
     bool titleShown = false;
 };
 
+// Sets *parameter when the child shows the picker's title text. A named CALLBACK function
+// rather than a lambda: on i686 an enumeration callback must be __stdcall.
+BOOL CALLBACK NoteTitleShown(HWND child, LPARAM parameter) {
+    if (UiRobot::WindowText(child) == L"Please select Brellix folder.") *reinterpret_cast<bool*>(parameter) = true;
+    return TRUE;
+}
+
 // Waits for the picker to finish opening (its Help button appears last), notes what it shows
 // and closes it with the given command.
 // With IDOK the picker is confirmed only once its tree shows selectedFolder: the picker selects
@@ -32,15 +39,7 @@ std::function<void(UiRobot&)> CloseWith(int command, PickerView& view, const std
         HWND help = ::GetDlgItem(picker, kHelpButton);
         view.helpButton = help != nullptr;
         view.helpText = UiRobot::Text(picker, kHelpButton);
-        ::EnumChildWindows(
-            picker,
-            [](HWND child, LPARAM parameter) -> BOOL {
-                if (UiRobot::WindowText(child) == L"Please select Brellix folder.") {
-                    *reinterpret_cast<bool*>(parameter) = true;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&view.titleShown));
+        ::EnumChildWindows(picker, NoteTitleShown, reinterpret_cast<LPARAM>(&view.titleShown));
         if (command == IDOK) {
             // Wine's picker fills its tree lazily and, on a fresh prefix, its own selection of
             // the start folder sometimes stops at a parent; select the folder again then.

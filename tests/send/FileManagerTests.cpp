@@ -98,19 +98,24 @@ struct BatchOutcome {
     int result;
 };
 
+struct BatchWork {
+    PluginFileManager* manager;
+    BatchOutcome outcome;
+};
+
+// The worker thread's entry: a named WINAPI function, since on i686 a thread entry must be
+// __stdcall.
+DWORD WINAPI SendBatch(void* parameter) {
+    auto* work = static_cast<BatchWork*>(parameter);
+    work->outcome.status = work->manager->Send();
+    work->outcome.result = work->manager->MapResult(work->outcome.status);
+    return 0;
+}
+
 // Runs the batch on a worker thread while this thread pumps the window's messages.
 BatchOutcome RunBatch(PluginFileManager& manager) {
-    struct Work {
-        PluginFileManager* manager;
-        BatchOutcome outcome;
-    } work{&manager, {0, 0}};
-    auto entry = [](void* parameter) -> DWORD {
-        auto* w = static_cast<Work*>(parameter);
-        w->outcome.status = w->manager->Send();
-        w->outcome.result = w->manager->MapResult(w->outcome.status);
-        return 0;
-    };
-    raii::UniqueHandle thread(::CreateThread(nullptr, 0, entry, &work, 0, nullptr));
+    BatchWork work{&manager, {0, 0}};
+    raii::UniqueHandle thread(::CreateThread(nullptr, 0, SendBatch, &work, 0, nullptr));
     EXPECT_TRUE(thread);
     HANDLE handle = thread.Get();
     for (;;) {

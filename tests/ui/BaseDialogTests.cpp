@@ -128,8 +128,9 @@ struct ControlSpec {
     const wchar_t* className;
     int x, y, cx, cy;  // dialog units
     const wchar_t* text;
-    LONG_PTR styleMask;
-    LONG_PTR style;
+    // 64 bits in both builds: kBordered lies above the 32 bits of a window style.
+    unsigned long long styleMask;
+    unsigned long long style;
 };
 
 struct TemplateSpec {
@@ -140,10 +141,10 @@ struct TemplateSpec {
     std::vector<ControlSpec> controls;
 };
 
-const LONG_PTR kButtonType = BS_TYPEMASK;
+const unsigned long long kButtonType = BS_TYPEMASK;
 // A bordered control: the dialog manager turns WS_BORDER into a client edge. (The progress
 // bar's border is not checked: the themed control drops its edges itself.)
-const LONG_PTR kBordered = 0x10000000000LL;
+const unsigned long long kBordered = 1ull << 40;
 const TemplateSpec kTemplates[] = {
     {"Progress", IDD_PROGRESS, L"Processing", 286, 84,
      {{IDC_SAVING_TEXT, L"Static", 7, 7, 272, 8, L"Saving...", SS_TYPEMASK, SS_LEFT},
@@ -200,7 +201,7 @@ TEST_P(TemplateWindow, ShowsTheControlsWhereTheTemplatePutsThem) {
             EXPECT_EQ(r.ClassName(child), control.className);
             EXPECT_EQ(r.WindowText(child), control.text);
             bool bordered = (r.Style(child) & WS_BORDER) || (r.ExStyle(child) & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE));
-            LONG_PTR style = (r.Style(child) & ~kBordered) | (bordered ? kBordered : 0);
+            unsigned long long style = static_cast<DWORD>(r.Style(child)) | (bordered ? kBordered : 0);
             EXPECT_EQ(style & control.styleMask, control.style);
             // The dialog manager converts position and size each on its own.
             RECT expected = {control.x, control.y, control.cx, control.cy};

@@ -43,7 +43,7 @@ else
   # and closes it as Cancel or Abort would after this many seconds (PLRHOST_DIALOG_TIMEOUT=0:
   # never).
   export PLRHOST_DIALOG_TIMEOUT="${PLRHOST_DIALOG_TIMEOUT:-20}"
-  export PLRHOST_SCREENSHOTS="${PLRHOST_SCREENSHOTS:-$root/build/x86_64/screenshots/main-job}"
+  export PLRHOST_SCREENSHOTS="${PLRHOST_SCREENSHOTS:-$build/screenshots/main-job}"
 fi
 trap '"$root/scripts/wine-session.sh" "$build" stop' EXIT
 "$root/scripts/wine-session.sh" "$build" start

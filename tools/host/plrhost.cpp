@@ -285,6 +285,12 @@ private:
         ::CloseHandle(process.hThread);
         ::WaitForSingleObject(process.hProcess, 30000);
         ::CloseHandle(process.hProcess);
+        // The Linux path seen through Wine's drive Z:.
+        std::wstring windowsFile = L"Z:" + file;
+        for (wchar_t& c : windowsFile) {
+            if (c == L'/') c = L'\\';
+        }
+        if (::GetFileAttributesW(windowsFile.c_str()) == INVALID_FILE_ATTRIBUTES) return L"(none could be made)";
         return file;
     }
 

@@ -269,28 +269,34 @@ private:
         ::PostMessageW(dialog, WM_CLOSE, 0, 0);
     }
 
+    // The Xvfb screen into a PNG file; its path, or why there is none. The picture is written
+    // under a temporary name and renamed when complete: Wine gives no handle to wait on for a
+    // Linux process, so the final name is what is waited for.
     std::wstring Screenshot(unsigned number) {
-        if (m_screenshots.empty()) return std::wstring();
+        if (m_screenshots.empty()) return L"(none: PLRHOST_SCREENSHOTS is not set)";
         std::wstring file = m_screenshots + L"/plrhost-dialog-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
                             std::to_wstring(number) + L".png";
         std::wstring command = L"Z:\\bin\\sh -c \"mkdir -p '" + m_screenshots + L"' && xwd -root -silent | convert xwd:- '" +
-                               file + L"'\"";
+                               file + L".part.png' && mv '" + file + L".part.png' '" + file + L"'\"";
         STARTUPINFOW startup = {};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process = {};
         if (!::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
                               &startup, &process)) {
-            return L"(no screenshot: error " + std::to_wstring(::GetLastError()) + L")";
+            return L"(none: error " + std::to_wstring(::GetLastError()) + L")";
         }
-        ::CloseHandle(process.hThread);
-        ::WaitForSingleObject(process.hProcess, 30000);
-        ::CloseHandle(process.hProcess);
-        // The Linux path seen through Wine's drive Z:.
-        std::wstring windowsFile = L"Z:" + file;
+        if (process.hThread) ::CloseHandle(process.hThread);
+        if (process.hProcess) ::CloseHandle(process.hProcess);
+        std::wstring windowsFile = L"Z:" + file;  // the Linux path seen through Wine's drive Z:
         for (wchar_t& c : windowsFile) {
             if (c == L'/') c = L'\\';
         }
-        if (::GetFileAttributesW(windowsFile.c_str()) == INVALID_FILE_ATTRIBUTES) return L"(none could be made)";
+        constexpr DWORD kScreenshotTimeoutMs = 30000;
+        DWORD start = ::GetTickCount();
+        while (::GetFileAttributesW(windowsFile.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            if (m_stop || ::GetTickCount() - start > kScreenshotTimeoutMs) return L"(none could be made)";
+            ::Sleep(kPollMs);
+        }
         return file;
     }
 

@@ -4,6 +4,8 @@
 #include "app/PluginProperties.h"
 #include "settings/PluginSettingFile.h"
 #include "settings/PluginSettingSummary.h"
+#include "settings/XmlFileIo.h"
+#include "support/FileLock.h"
 #include "support/Localization.h"
 #include "support/OrvInfoLog.h"
 #include "support/ResultCodes.h"
@@ -126,6 +128,9 @@ int PluginAppBase::ExportCall(const MyFolderPath& folder) {
 
     // The host's folder is not created: a missing folder is the copy's own error.
     MyFilePath exportPath(folder.Join(settingsPath.GetFileName()).GetPath());
+    // A change saved during the copy would fail its rename or be copied half: the copy waits.
+    FileLock lock;
+    if (DWORD error = xml_file_io::LockForChange(lock, settingsPath.GetPath())) return static_cast<int>(error);
     if (!::CopyFileW(path_text::ForFileSystem(settingsPath.GetPath()).c_str(),
                      path_text::ForFileSystem(exportPath.GetPath()).c_str(), FALSE)) {
         int error = static_cast<int>(::GetLastError());

@@ -2,9 +2,14 @@
 
 #include "settings/PluginWriter.h"
 #include "settings/SettingsXml.h"
+#include "settings/XmlFileIo.h"
+#include "support/FileLock.h"
 #include "support/ResultCodes.h"
 
 int PluginImportSettingFolderEx::ImportFile(const MyFilePath& settingsPath, const MyFilePath& importPath) {
+    // Both merges under one hold of the lock: no other change lands between them.
+    FileLock lock;
+    if (DWORD error = xml_file_io::LockForChange(lock, settingsPath.GetPath())) return static_cast<int>(error);
     PluginXMLAppenderUtf8 appender;
     // Each merge loads both files and saves the settings file on success, so the job records
     // are already kept when the common section then fails.

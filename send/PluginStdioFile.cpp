@@ -77,15 +77,63 @@ constexpr int kReadError = cause::kGeneric;
 
 bool IsWhiteSpace(wchar_t c) { return std::iswspace(static_cast<wint_t>(c)) != 0; }
 
-// Appends a target for the line unless nothing but white space is left of it.
-void AddLine(std::wstring& line, TargetArray& targets) {
-    size_t end = line.size();
+// A NUL unit would end the path for the file system while the rest of the line still counted
+// for its name, so a line whose NUL hides more text is refused. NULs with nothing but white
+// space after them (a terminator a host wrote) are dropped like trailing white space.
+bool CutAtNul(std::wstring& line) {
+    size_t nul = line.find(L'\0');
+    if (nul == std::wstring::npos) return true;
+    for (size_t i = nul; i < line.size(); ++i) {
+        if (line[i] != L'\0' && !IsWhiteSpace(line[i])) return false;
+    }
+    line.resize(nul);
+    return true;
+}
+
+// Appends a target for the line unless nothing but white space is left of it. The path is
+// resolved once here (current folder, `.` and `..`), so that the copy and the saved name both
+// come from the same text whatever its length. False for a line that is refused.
+bool AddLine(std::wstring& line, TargetArray& targets) {
+    bool accepted = CutAtNul(line);
+    size_t end = accepted ? line.size() : 0;
     while (end > 0 && line[end - 1] == L'\r') --end;
     while (end > 0 && IsWhiteSpace(line[end - 1])) --end;
     size_t begin = 0;
     while (begin < end && IsWhiteSpace(line[begin])) ++begin;
-    if (begin < end) targets.push_back(std::make_unique<PluginTargetFile>(line.substr(begin, end - begin)));
+    if (begin < end) {
+        targets.push_back(std::make_unique<PluginTargetFile>(path_text::FullPath(line.substr(begin, end - begin))));
+    }
     line.clear();
+    return accepted;
+}
+
+// The names the system maps to devices in every folder, compared without extension and
+// without trailing dots and spaces, as older systems do.
+bool IsDeviceName(const std::wstring& path) {
+    std::wstring name = path.substr(path_text::FileNameStart(path));
+    name = name.substr(0, name.find(L'.'));
+    while (!name.empty() && (name.back() == L' ' || name.back() == L'.')) name.pop_back();
+    for (wchar_t& c : name) c = static_cast<wchar_t>(std::towupper(c));
+    static const wchar_t* const kDevices[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$", L"CLOCK$"};
+    for (const wchar_t* device : kDevices) {
+        if (name == device) return true;
+    }
+    return name.size() == 4 && (name.compare(0, 3, L"COM") == 0 || name.compare(0, 3, L"LPT") == 0) &&
+           ((name[3] >= L'0' && name[3] <= L'9') || name[3] == L'\u00B9' || name[3] == L'\u00B2' ||
+            name[3] == L'\u00B3');
+}
+
+// Whether the path leads into the device namespace (\\.\pipe\x, \\.\COM1, \\?\GLOBALROOT...)
+// rather than to a file on a drive or share: such an open or read can wait without end.
+bool IsDevicePath(const std::wstring& path) {
+    if (IsDeviceName(path)) return true;
+    std::wstring full = path_text::FullPath(path);
+    if (full.rfind(L"\\\\.\\", 0) != 0 && full.rfind(L"\\\\?\\", 0) != 0) return false;
+    std::wstring rest = full.substr(4);
+    bool onDrive = rest.size() >= 3 && std::iswalpha(rest[0]) && rest[1] == L':' && rest[2] == L'\\';
+    bool onShare = rest.size() > 4 && std::towupper(rest[0]) == L'U' && std::towupper(rest[1]) == L'N' &&
+                   std::towupper(rest[2]) == L'C' && rest[3] == L'\\';
+    return !onDrive && !onShare;
 }
 
 }  // namespace
@@ -98,12 +146,17 @@ int PluginStdioFile::CauseOfError(DWORD error) {
 }
 
 int PluginStdioFile::Open(const std::wstring& path) {
+    // Only a file on disk is read: devices, pipes and consoles are refused before they are
+    // opened (opening or reading one can block the host's thread), and whatever else turns
+    // out not to be a disk file after opening.
+    if (IsDevicePath(path)) return kReadError;
     m_file.Reset(::CreateFileW(path_text::ForFileSystem(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!m_file) {
         DWORD error = ::GetLastError();
         return CauseOfError(error);
     }
+    if (::GetFileType(m_file.Get()) != FILE_TYPE_DISK) return kReadError;
     unsigned char start[3] = {0, 0, 0};
     DWORD read = 0;
     if (!::ReadFile(m_file.Get(), start, sizeof start, &read, nullptr)) return CauseOfError(::GetLastError());
@@ -138,14 +191,14 @@ int PluginStdioFile::ReadTargets(TargetArray& targets) {
             hasPending = false;
             wchar_t unit = static_cast<wchar_t>(pending | (chunk[i] << 8));
             if (unit == L'\n') {
-                AddLine(line, targets);
+                if (!AddLine(line, targets)) return kReadError;
             } else {
                 line += unit;
             }
         }
     }
-    AddLine(line, targets);  // a last line without a line feed; an odd final byte is no unit
-    return 0;
+    // A last line without a line feed; an odd final byte is no unit.
+    return AddLine(line, targets) ? 0 : kReadError;
 }
 
 int PluginStdioFile::ReadFileList(TargetArray& targets, const std::wstring& path) {

@@ -18,10 +18,12 @@ public:
     PluginStdioFile(const PluginStdioFile&) = delete;
     PluginStdioFile& operator=(const PluginStdioFile&) = delete;
 
-    // Opens the list and positions it after a byte-order mark. 0, or a file-exception cause.
+    // Opens the list and positions it after a byte-order mark. 0, or a file-exception cause;
+    // 1 for a path that is no disk file (a device, pipe or console).
     [[nodiscard]] int Open(const std::wstring& path);
-    // Appends one file target per non-empty line. 0 at the end of the file; 1 on a read
-    // error, with the targets read so far kept.
+    // Appends one file target per non-empty line, its path made absolute. 0 at the end of the
+    // file; 1 on a read error or a line whose NUL hides more text, with the targets read so
+    // far kept.
     [[nodiscard]] int ReadTargets(TargetArray& targets);
     [[nodiscard]] int ReadFileList(TargetArray& targets, const std::wstring& path);
 

@@ -2,6 +2,8 @@
 
 #include "settings/MyXml.h"
 #include "settings/SettingsXml.h"
+#include "settings/XmlFileIo.h"
+#include "support/FileLock.h"
 #include "support/ResultCodes.h"
 #include "support/ValueText.h"
 
@@ -66,6 +68,9 @@ int PluginWriterXML::WriteParam(const wchar_t* name, const wchar_t* value, int s
         if (error != 0) return static_cast<int>(error);
     }
 
+    // Held from the load to the save, so that a change of another process is not undone.
+    FileLock lock;
+    if (DWORD error = xml_file_io::LockForChange(lock, path.GetPath())) return static_cast<int>(error);
     MyXmlWriterUtf8 writer;
     HRESULT loaded = writer.Load(path.GetPath());
     if (loaded == E_INVALIDARG) {
@@ -100,6 +105,8 @@ int PluginWriterXML::WriteParam(const wchar_t* name, const wchar_t* value, int s
 int PluginWriterXML::DeleteRecord() {
     MyFilePath path(L"");
     GetFilePath(path);
+    FileLock lock;
+    if (DWORD error = xml_file_io::LockForChange(lock, path.GetPath())) return static_cast<int>(error);
     MyXmlWriterUtf8 writer;
     if (writer.Load(path.GetPath()) != S_OK) return result::kFileNotFound;
     const std::wstring idText = m_id.ToString(1);
@@ -119,6 +126,8 @@ int PluginXMLAppenderUtf8::AppendSettings(const std::wstring& destinationPath, c
                                           const std::wstring& rootName, const wchar_t* attributeName) {
     MyXmlReader source;
     if (source.Load(sourcePath) != S_OK) return result::kFileNotFound;
+    FileLock lock;
+    if (DWORD error = xml_file_io::LockForChange(lock, destinationPath)) return static_cast<int>(error);
     MyXmlWriterUtf8 destination;
     if (destination.Load(destinationPath) != S_OK && destination.CreateNew(rootName, nullptr) != S_OK) {
         return result::kAccessDenied;

@@ -1,17 +1,31 @@
 #include "settings/XmlFileIo.h"
 
+#include "support/FileLock.h"
 #include "support/MyPath.h"
+#include "support/OrvInfoLog.h"
 #include "support/Raii.h"
+#include "support/StaleTemporaries.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <cstdlib>
+#include <cwchar>
 #include <cwctype>
 #include <vector>
 
 namespace xml_file_io {
 
+DWORD LockForChange(FileLock& lock, const std::wstring& path) {
+    DWORD error = lock.Acquire(path, kChangeLockTimeoutMs);
+    if (error != 0) WriteLog(log_level::kError, L"Error FileLock::Acquire = %d, %s", static_cast<int>(error), path.c_str());
+    return error;
+}
+
 bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
     if (path.empty()) return false;
+    FileLock lock;
+    (void)lock.Acquire(path, kReadLockTimeoutMs);
     raii::UniqueFile file(::CreateFileW(path_text::ForFileSystem(path).c_str(), GENERIC_READ,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -178,43 +192,117 @@ bool HasSafeProlog(const std::string& bytes) {
     }
 }
 
-DWORD ReplaceFileContent(const std::wstring& path, const void* data, size_t size) {
+bool IsTemporaryOf(const std::wstring& fileName, const std::wstring& name, DWORD& processId) {
+    // <file name>.<hex>-<hex>.new
+    const std::wstring suffix = L".new";
+    if (name.size() <= fileName.size() + 1 + suffix.size() || name.compare(0, fileName.size(), fileName) != 0 ||
+        name[fileName.size()] != L'.' || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
+        return false;
+    }
+    std::wstring middle = name.substr(fileName.size() + 1, name.size() - fileName.size() - 1 - suffix.size());
+    size_t dash = middle.find(L'-');
+    if (dash == 0 || dash == std::wstring::npos || dash + 1 == middle.size() || dash > 8) return false;
+    for (size_t i = 0; i < middle.size(); ++i) {
+        if (i != dash && !std::iswxdigit(middle[i])) return false;
+    }
+    processId = static_cast<DWORD>(std::wcstoul(middle.substr(0, dash).c_str(), nullptr, 16));
+    return true;
+}
+
+int RemoveStaleTemporaries(const std::wstring& path) {
+    MyFilePath file(path_text::FullPath(path));
+    const std::wstring fileName = file.GetFileName();
+    if (fileName.empty()) return 0;
+    return stale_temporaries::RemoveStale(file.GetFolder(), fileName + L".*.new",
+                                          [&](const std::wstring& name, DWORD& processId) {
+                                              return IsTemporaryOf(fileName, name, processId);
+                                          });
+}
+
+DWORD CreateTemporaryBeside(const std::wstring& path, raii::UniqueFile& file, std::wstring& temporary) {
     static std::atomic<unsigned> counter{0};
-    if (path.empty()) return ERROR_INVALID_NAME;
-    std::wstring target = path_text::ForFileSystem(path);
-    raii::UniqueFile file;
-    std::wstring temporary;
-    for (int attempt = 0; attempt < 100 && !file; ++attempt) {
+    file.Reset();
+    for (int attempt = 0; attempt < 100; ++attempt) {
         wchar_t suffix[48];
         swprintf(suffix, 48, L".%lx-%x.new", ::GetCurrentProcessId(), counter.fetch_add(1));
         temporary = path_text::ForFileSystem(path + suffix);
+        // Hidden and temporary: the user is not meant to see it, and it lives only until the
+        // rename (or, when the process is killed first, until the next save removes it).
         file.Reset(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file && ::GetLastError() != ERROR_FILE_EXISTS && ::GetLastError() != ERROR_ALREADY_EXISTS) {
-            return ::GetLastError();
-        }
+                                 FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY, nullptr));
+        if (file) return 0;
+        DWORD error = ::GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return error;
     }
-    if (!file) return ERROR_FILE_EXISTS;
+    return ERROR_FILE_EXISTS;
+}
 
-    DWORD error = 0;
+namespace {
+
+bool IsReadOnly(const std::wstring& fileSystemPath) {
+    DWORD attributes = ::GetFileAttributesW(fileSystemPath.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+DWORD WriteAll(HANDLE file, const void* data, size_t size) {
     const char* bytes = static_cast<const char*>(data);
     size_t done = 0;
-    while (error == 0 && done < size) {
+    while (done < size) {
         DWORD chunk = static_cast<DWORD>(std::min<size_t>(size - done, 1u << 20));
         DWORD written = 0;
-        if (!::WriteFile(file.Get(), bytes + done, chunk, &written, nullptr)) {
-            error = ::GetLastError();
-        } else if (written == 0) {
-            error = ERROR_WRITE_FAULT;
-        }
+        if (!::WriteFile(file, bytes + done, chunk, &written, nullptr)) return ::GetLastError();
+        if (written == 0) return ERROR_WRITE_FAULT;
         done += written;
     }
-    if (error == 0 && !::FlushFileBuffers(file.Get())) error = ::GetLastError();
-    file.Reset();
-    if (error == 0 &&
-        !::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        error = ::GetLastError();
+    return ::FlushFileBuffers(file) ? 0 : ::GetLastError();
+}
+
+// The finished file is a plain one: the rename keeps the attributes it had as a temporary.
+// Done on the open handle, so the temporary stays hidden until it is complete.
+bool MakePlain(HANDLE file) {
+    FILE_BASIC_INFO info{};
+    info.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    return ::SetFileInformationByHandle(file, FileBasicInfo, &info, sizeof info) != FALSE;
+}
+
+// Moves the temporary over the target. A reader of the target (another process loading it,
+// a virus scanner, the user's editor) makes the move fail with a sharing violation, or under
+// Wine with access denied, for as long as it has the file open: the move is tried again for
+// about two seconds. A read-only target is never waited for.
+DWORD MoveOver(const std::wstring& temporary, const std::wstring& target) {
+    DWORD delayMs = 1;
+    for (int attempt = 0;; ++attempt) {
+        if (::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return 0;
+        }
+        DWORD error = ::GetLastError();
+        bool busy = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+                    (error == ERROR_ACCESS_DENIED && !IsReadOnly(target));
+        if (!busy || attempt >= 40) return error;
+        ::Sleep(delayMs);
+        delayMs = std::min<DWORD>(delayMs * 2, 64);
     }
+}
+
+}  // namespace
+
+DWORD ReplaceFileContent(const std::wstring& path, const void* data, size_t size) {
+    if (path.empty()) return ERROR_INVALID_NAME;
+    std::wstring target = path_text::ForFileSystem(path);
+    // Windows refuses to replace a read-only file, Wine does not: the check is ours, so that a
+    // file its user protected stays as it is everywhere.
+    if (IsReadOnly(target)) return ERROR_ACCESS_DENIED;
+    (void)RemoveStaleTemporaries(path);
+
+    raii::UniqueFile file;
+    std::wstring temporary;
+    DWORD error = CreateTemporaryBeside(path, file, temporary);
+    if (error != 0) return error;
+    error = WriteAll(file.Get(), data, size);
+    bool plain = error == 0 && MakePlain(file.Get());
+    file.Reset();
+    if (error == 0 && !plain && !::SetFileAttributesW(temporary.c_str(), FILE_ATTRIBUTE_NORMAL)) error = ::GetLastError();
+    if (error == 0) error = MoveOver(temporary, target);
     if (error != 0) ::DeleteFileW(temporary.c_str());
     return error;
 }

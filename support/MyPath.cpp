@@ -31,15 +31,32 @@ std::wstring Join(const std::wstring& folder, const std::wstring& name) {
     return result;
 }
 
+std::wstring FullPath(const std::wstring& path) {
+    if (path.empty() || path.rfind(L"\\\\?\\", 0) == 0) return path;
+    std::wstring full(MAX_PATH, L'\0');
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        DWORD length = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
+        if (length == 0) return path;
+        if (length < full.size()) {
+            full.resize(length);
+            return full;
+        }
+        full.assign(length, L'\0');  // the size needed, terminator included
+    }
+    return path;
+}
+
 std::wstring ForFileSystem(const std::wstring& path) {
-    if (path.size() < MAX_PATH - 12 || path.rfind(L"\\\\?\\", 0) == 0) return path;
+    if (path.rfind(L"\\\\?\\", 0) == 0) return path;
+    std::wstring full = FullPath(path);
+    // Device paths (\\.\) are not files; they keep their own form.
+    if (full.size() < MAX_PATH - 12 || full.rfind(L"\\\\.\\", 0) == 0) return full;
     // The extended form is taken literally by the system: it needs backslashes only.
-    std::wstring normalized = path;
-    for (wchar_t& c : normalized) {
+    for (wchar_t& c : full) {
         if (c == L'/') c = L'\\';
     }
-    if (normalized.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + normalized.substr(2);
-    return L"\\\\?\\" + normalized;
+    if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
 }
 
 bool Exists(const std::wstring& path) {
@@ -112,12 +129,14 @@ bool MyFolderPath::SetSpecialFolder(int csidl, bool create) {
 
 DWORD MyFolderPath::CreateRecursive() const {
     // Walk the leading parts C:\, C:\a\, C:\a\b ... cut by position, so a folder name that
-    // repeats higher up the path is never confused with the one being created.
+    // repeats higher up the path is never confused with the one being created. The path is
+    // resolved first: a part that `..` leaves again is not created on the way.
+    const std::wstring path = path_text::FullPath(m_path);
     size_t end = 0;
-    while (end < m_path.size()) {
-        size_t separator = m_path.find(L'\\', end);
-        end = separator == std::wstring::npos ? m_path.size() : separator + 1;
-        std::wstring leading = m_path.substr(0, end);
+    while (end < path.size()) {
+        size_t separator = path.find(L'\\', end);
+        end = separator == std::wstring::npos ? path.size() : separator + 1;
+        std::wstring leading = path.substr(0, end);
         if (leading.rfind(L"\\\\", 0) == 0 && std::count(leading.begin(), leading.end(), L'\\') < 4) {
             continue;  // \\server\share\ is a root, never created
         }

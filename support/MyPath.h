@@ -72,8 +72,15 @@ std::wstring Extension(const std::wstring& path);
 size_t FileNameStart(const std::wstring& path);
 // Joins with exactly one backslash between folder and name.
 std::wstring Join(const std::wstring& folder, const std::wstring& name);
-// The form to hand to file-system calls: paths of MAX_PATH characters or more get the
-// extended-length prefix (\\?\ or \\?\UNC\) so that they are not cut or refused.
+// The absolute form of a path as the system itself resolves a short one: relative paths
+// against the current folder, `.` and `..` resolved, repeated and forward separators made
+// single backslashes, trailing dots and spaces of the last component dropped. The path as
+// it is when it cannot be resolved (empty, or too long even for the extended form).
+std::wstring FullPath(const std::wstring& path);
+// The form to hand to file-system calls: the full path, and for paths of MAX_PATH
+// characters or more the extended-length prefix (\\?\ or \\?\UNC\) so that they are not
+// cut or refused. The system takes an extended path literally, which is why it is resolved
+// first: `..` in a long path then means what it means in a short one.
 std::wstring ForFileSystem(const std::wstring& path);
 // Whether a file or folder of that name exists (any length).
 bool Exists(const std::wstring& path);

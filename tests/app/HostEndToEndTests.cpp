@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 using namespace app_testing;
 using testing_support::BinFolder;
 using testing_support::ReadFileBytes;
@@ -194,4 +197,60 @@ TEST_F(HostEndToEndWithSyncFolder, TheWatchdogReportsAndClosesADialogNobodyAnswe
     EXPECT_TRUE(has("plrhost: screenshot " + folder + "/plrhost-dialog-")) << run.output;
     EXPECT_TRUE(has("plrhost: time-out: closing \"Error\" as Cancel/Abort")) << run.output;
     EXPECT_TRUE(has("Execute: hr=0x80070002 pRetVal=0x00000002 (2)")) << run.output;
+}
+
+// Two hosts copying jobs at the same time, as two scanning stations of one user would: every
+// call succeeds and every copy is kept.
+TEST_F(HostEndToEndWithSyncFolder, TwoHostsCopyingJobsAtTheSameTimeKeepEveryCopy) {
+    std::vector<std::string> created = Host(L"create-id");
+    ASSERT_EQ(created.size(), 1u);
+    const std::string prefix = "CreateID: hr=0x00000000 pRetVal=0x00000000 (0) newID=";
+    ASSERT_EQ(created[0].rfind(prefix, 0), 0u) << created[0];
+    std::string id = created[0].substr(prefix.size());
+    std::wstring copies;
+    constexpr int kCopies = 60;
+    for (int i = 0; i < kCopies; ++i) copies += L" copy-id " + std::wstring(id.begin(), id.end());
+
+    const std::wstring command = L"\"" + BinFolder() + L"\\plrhost.exe\"" + copies;
+    testing_support::ProcessResult runs[2];
+    std::thread second([&] { runs[1] = RunProcess(command); });
+    // An error the plug-in shows would wait for a click: it is counted and answered, so that
+    // the test fails instead of waiting.
+    std::atomic<bool> hostsDone{false};
+    std::atomic<int> errorBoxes{0};
+    std::thread answerer([&] {
+        while (!hostsDone) {
+            HWND box = ::FindWindowW(L"#32770", L"Error");
+            DWORD owner = 0;
+            if (box) ::GetWindowThreadProcessId(box, &owner);
+            if (box && owner != ::GetCurrentProcessId()) {
+                ++errorBoxes;
+                ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+            }
+            ::Sleep(50);
+        }
+    });
+    runs[0] = RunProcess(command);
+    second.join();
+    hostsDone = true;
+    answerer.join();
+    EXPECT_EQ(errorBoxes.load(), 0);
+
+    std::vector<std::string> newIds;
+    for (const auto& run : runs) {
+        int calls = 0;
+        for (const std::string& line : testing_support::Lines(run.output)) {
+            if (line.rfind("CopyID:", 0) != 0) continue;
+            ++calls;
+            const std::string done = "CopyID: hr=0x00000000 pRetVal=0x00000000 (0) dstid=";
+            EXPECT_EQ(line.rfind(done, 0), 0u) << line;
+            if (line.rfind(done, 0) == 0) newIds.push_back(line.substr(done.size()));
+        }
+        EXPECT_EQ(calls, kCopies) << run.output;
+    }
+    std::string saved = Saved();
+    for (const std::string& newId : newIds) {
+        EXPECT_NE(saved.find("<Setting ID=\"" + newId + "\""), std::string::npos) << newId << " was lost";
+    }
+    EXPECT_NE(saved.find("<Setting ID=\"" + id + "\""), std::string::npos);
 }

@@ -294,4 +294,49 @@ TEST_F(ExecuteTest, AnUnreadableFileListIsReportedWithoutQuestionOrProgress) {
     EXPECT_TRUE(ListNames(m_sync.Path()).empty());
 }
 
+// Lists that are no disk file (devices, a console, a pipe with a server waiting) and a list
+// whose line hides a second name behind a NUL are refused at once with the reader's code,
+// before anything is copied.
+TEST_F(ExecuteTest, DeviceListsAndHiddenNamesAreRefusedAtOnce) {
+    WriteFileBytes(m_in / L"a.pdf", "a's bytes");
+    const std::wstring pipeName = L"\\\\.\\pipe\\plugin-test-list-" + std::to_wstring(::GetCurrentProcessId());
+    raii::UniqueFile pipe(::CreateNamedPipeW(pipeName.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1,
+                                             4096, 4096, 0, nullptr));
+    ASSERT_TRUE(pipe);
+    WriteFileBytes(m_in / L"nul line.txt",
+                   send_tests::Utf16Bytes(m_in / L"a.pdf") + std::string(2, '\0') + send_tests::Utf16Bytes(L"\\x\\evil.pdf\r\n"));
+    const std::wstring lists[] = {L"COM1", L"NUL", L"CON", L"CONIN$", L"\\\\.\\COM1", m_in / L"COM1.txt", pipeName,
+                                  m_in / L"nul line.txt"};
+    for (const std::wstring& list : lists) {
+        std::wstring message;
+        int code = Execute(list, false, [&](UiRobot& r) { message = r.AnswerMessageBox(kError, IDOK).text; });
+        EXPECT_EQ(1, code) << list.c_str();
+        EXPECT_EQ(L"Could not read scanned images.", message) << list.c_str();
+    }
+    EXPECT_TRUE(ListNames(m_sync.Path()).empty());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(L"\\x\\evil.pdf"));
+}
+
+// A listed path of 300 characters that goes up with `..` names an existing file: it is saved
+// under its own name with its own bytes.
+TEST_F(ExecuteTest, ALongListedPathWithDotDotIsSavedUnderItsName) {
+    std::wstring deep = m_in.Path();
+    std::wstring ups;
+    for (int level = 0; level < 6; ++level) {
+        deep += L"\\" + std::wstring(40, L'd');
+        ups += L"..\\";
+    }
+    ASSERT_EQ(0u, MyFolderPath(deep).CreateRecursive());
+    WriteFileBytes(m_in / L"scan.pdf", "the scan's bytes");
+    // Up again, with a `.` and a doubled separator on the way.
+    std::wstring line = deep + L"\\.\\" + ups + L"\\scan.pdf";
+    ASSERT_GE(line.size(), 300u);
+    ASSERT_EQ(path_text::FullPath(line), m_in / L"scan.pdf");
+    WriteFileBytes(m_in / L"list.txt", "\xFF\xFE" + send_tests::Utf16Bytes(line + L"\r\n"));
+    int code = Execute(m_in / L"list.txt", false, [&](UiRobot& r) { r.WaitForClose(r.WaitForWindow(kDialog, kSaving)); });
+    EXPECT_EQ(0, code);
+    EXPECT_EQ((std::vector<std::wstring>{L"scan.pdf"}), ListNames(m_sync.Path()));
+    EXPECT_EQ("the scan's bytes", testing_support::ReadFileBytes(m_sync / L"scan.pdf"));
+}
+
 }  // namespace

@@ -77,6 +77,76 @@ TEST(PluginStdioFile, UnopenableListsGiveTheCauseAndNoTargets) {
     }
 }
 
+// A NUL ends a path for the system; a line that hides more text behind one is refused as a
+// whole list (a hostile list), while NULs that only end a line are dropped.
+TEST(PluginStdioFile, LinesWithNulAreRefusedUnlessTheNulOnlyEndsThem) {
+    const std::string nul(2, '\0');
+    struct Case {
+        const char* what;
+        std::string bytes;
+        int code;
+        Paths expected;
+    } cases[] = {
+        {"a second name behind the NUL", Utf16Bytes(L"C:\\src\\a.pdf") + nul + Utf16Bytes(L"\\x\\evil.pdf\r\n"), 1, {}},
+        {"the NUL first", nul + Utf16Bytes(L"C:\\src\\a.pdf\r\n"), 1, {}},
+        {"refused after a good line", Utf16Bytes(L"C:\\b.pdf\r\nC:\\a.pdf") + nul + Utf16Bytes(L"x"), 1, {L"C:\\b.pdf"}},
+        {"a terminating NUL", Utf16Bytes(L"C:\\src\\a.pdf") + nul + Utf16Bytes(L"\r\n"), 0, {L"C:\\src\\a.pdf"}},
+        {"NULs and spaces at the end of the file", Utf16Bytes(L"C:\\a.pdf") + nul + Utf16Bytes(L" ") + nul, 0,
+         {L"C:\\a.pdf"}},
+        {"a line of NULs", Utf16Bytes(L"C:\\a.pdf\r\n") + nul + nul + Utf16Bytes(L"\r\n"), 0, {L"C:\\a.pdf"}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ReadPaths(c.bytes, c.code), c.expected) << c.what;
+}
+
+// Each path is resolved once when it is read, as the system resolves a short path: the copy
+// and the saved name then come from the same text, at every length.
+TEST(PluginStdioFile, PathsAreMadeAbsoluteAndNormalised) {
+    wchar_t current[MAX_PATH] = {};
+    ASSERT_GT(::GetCurrentDirectoryW(MAX_PATH, current), 0u);
+    const std::wstring here = path_text::Join(current, L"");
+    const std::wstring longFolder = L"C:\\" + std::wstring(150, L'a') + L"\\" + std::wstring(150, L'b');
+    struct Case {
+        const char* what;
+        std::wstring line;
+        std::wstring expected;
+    } cases[] = {
+        {"dot-dot", L"C:\\in\\sub\\..\\a.pdf", L"C:\\in\\a.pdf"},
+        {"dot and repeated separators", L"C:\\in\\.\\\\sub\\\\a.pdf", L"C:\\in\\sub\\a.pdf"},
+        {"forward slashes", L"C:/in/sub/a.pdf", L"C:\\in\\sub\\a.pdf"},
+        {"a trailing dot, which the system drops", L"C:\\in\\a.pdf.", L"C:\\in\\a.pdf"},
+        {"relative to the current folder", L"a.pdf", here + L"a.pdf"},
+        {"relative with dot-dot", L"x\\..\\a.pdf", here + L"a.pdf"},
+        {"dot-dot at 300 characters", longFolder + L"\\c\\..\\a.pdf", longFolder + L"\\a.pdf"},
+        {"a share", L"\\\\server\\share\\x\\..\\a.pdf", L"\\\\server\\share\\a.pdf"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ReadPaths(Utf16Bytes(c.line + L"\r\n")), Paths{c.expected}) << c.what;
+}
+
+// Devices, consoles and pipes are never opened as a list: opening or reading one could wait
+// for ever. A pipe with a server waiting for a client is among them.
+TEST(PluginStdioFile, ListsThatAreNoDiskFileAreRefusedAtOnce) {
+    ScratchFolder folder;
+    const std::wstring pipeName = L"\\\\.\\pipe\\plugin-test-reader-" + std::to_wstring(::GetCurrentProcessId());
+    raii::UniqueFile pipe(::CreateNamedPipeW(pipeName.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1,
+                                             4096, 4096, 0, nullptr));
+    ASSERT_TRUE(pipe);
+    const std::wstring paths[] = {L"COM1", L"com1", L"COM1:", L"LPT1", L"NUL", L"nul.txt", L"CON", L"AUX", L"PRN",
+                                  L"CONIN$", L"CONOUT$", L"\\\\.\\COM1", L"\\\\.\\NUL", L"\\\\?\\GLOBALROOT\\Device\\Null",
+                                  folder / L"COM1", folder / L"CON.txt", pipeName};
+    for (const std::wstring& path : paths) {
+        PluginTargetList list;
+        EXPECT_EQ(list.CreateFileList(path), 1) << path.c_str();
+        EXPECT_EQ(list.GetCount(), 0) << path.c_str();
+    }
+    // Disk files in both namespaces still read.
+    WriteFileBytes(folder / L"list.txt", Utf16Bytes(L"C:\\a.pdf\r\n"));
+    for (const std::wstring& path : {folder / L"list.txt", L"\\\\?\\" + folder / L"list.txt", L"\\\\.\\" + folder / L"list.txt"}) {
+        PluginTargetList list;
+        EXPECT_EQ(list.CreateFileList(path), 0) << path.c_str();
+        EXPECT_EQ(list.GetCount(), 1) << path.c_str();
+    }
+}
+
 TEST(PluginStdioFile, CausesOfSystemErrors) {
     struct Case {
         DWORD error;

@@ -89,6 +89,11 @@ TEST(MyFolderPath, CreateRecursiveCreatesOnlyWhatIsMissing) {
     MyFolderPath trailing(scratch / L"t\\u\\");
     EXPECT_EQ(trailing.CreateRecursive(), 0u);
     EXPECT_TRUE(MyFolderPath(scratch / L"t\\u").Exists());
+
+    MyFolderPath upAgain(scratch / L"gone\\..\\.\\kept\\\\x");
+    EXPECT_EQ(upAgain.CreateRecursive(), 0u);
+    EXPECT_TRUE(MyFolderPath(scratch / L"kept\\x").Exists());
+    EXPECT_FALSE(MyFolderPath(scratch / L"gone").Exists()) << "a folder that `..` leaves again was created";
 }
 
 TEST(MyFolderPath, CreateRecursiveReportsTheFirstFailure) {
@@ -136,4 +141,51 @@ TEST(MyFilePath, ExistsForFilesAndFolders) {
     EXPECT_TRUE(MyFilePath(scratch.Path()).Exists());
     EXPECT_FALSE(MyFilePath(scratch / L"b.pdf").Exists());
     EXPECT_FALSE(MyFilePath(L"").Exists());
+}
+
+// The file-system form resolves a path before it takes the extended form, so `..`, `.`,
+// repeated separators and relative paths mean at every length what they mean in a short path.
+TEST(PathText, ForFileSystemResolvesBeforeTheExtendedForm) {
+    wchar_t current[MAX_PATH] = {};
+    ASSERT_GT(::GetCurrentDirectoryW(MAX_PATH, current), 0u);
+    const std::wstring here = path_text::Join(current, L"");
+    const std::wstring a(150, L'a');
+    const std::wstring b(150, L'b');
+    struct Case {
+        const char* what;
+        std::wstring path;
+        std::wstring expected;
+    } cases[] = {
+        {"short and plain", L"C:\\x\\y.pdf", L"C:\\x\\y.pdf"},
+        {"short with dot-dot", L"C:\\x\\z\\..\\y.pdf", L"C:\\x\\y.pdf"},
+        {"relative", L"y.pdf", here + L"y.pdf"},
+        {"long", L"C:\\" + a + L"\\" + b + L".pdf", L"\\\\?\\C:\\" + a + L"\\" + b + L".pdf"},
+        {"long with dot-dot, dot and doubled separators", L"C:\\" + a + L"\\z\\..\\.\\\\" + b + L".pdf",
+         L"\\\\?\\C:\\" + a + L"\\" + b + L".pdf"},
+        {"long with forward slashes", L"C:/" + a + L"/" + b + L".pdf", L"\\\\?\\C:\\" + a + L"\\" + b + L".pdf"},
+        {"long share", L"\\\\server\\share\\" + a + L"\\..\\" + a + L"\\" + b + L".pdf",
+         L"\\\\?\\UNC\\server\\share\\" + a + L"\\" + b + L".pdf"},
+        {"dot-dot that makes a long path short", L"C:\\" + a + L"\\" + b + L"\\..\\..\\y.pdf", L"C:\\y.pdf"},
+        {"already extended: taken as it is", L"\\\\?\\C:\\x\\..\\y.pdf", L"\\\\?\\C:\\x\\..\\y.pdf"},
+        {"empty", L"", L""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(path_text::ForFileSystem(c.path), c.expected) << c.what;
+}
+
+// An existing file reached through `..` in a path of 300 characters is found and read.
+TEST(PathText, DotDotInALongPathReachesTheFile) {
+    ScratchFolder folder;
+    std::wstring deep = folder.Path();
+    std::wstring ups;
+    while (deep.size() < 280) {
+        deep += L"\\" + std::wstring(30, L'd');
+        ups += L"\\..";
+    }
+    ASSERT_EQ(MyFolderPath(deep).CreateRecursive(), 0u);
+    testing_support::WriteFileBytes(folder / L"a.pdf", "bytes");
+    const std::wstring path = deep + ups + L"\\a.pdf";
+    ASSERT_GE(path.size(), 300u);
+    EXPECT_TRUE(path_text::Exists(path));
+    EXPECT_EQ(testing_support::ReadFileBytes(path_text::ForFileSystem(path)), "bytes");
+    EXPECT_TRUE(::CopyFileW(path_text::ForFileSystem(path).c_str(), path_text::ForFileSystem(deep + L"\\b.pdf").c_str(), TRUE));
 }

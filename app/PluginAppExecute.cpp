@@ -14,6 +14,7 @@
 #include "support/MessageTexts.h"
 #include "support/OrvInfoLog.h"
 #include "support/ResultCodes.h"
+#include "ui/DialogPlacement.h"
 #include "ui/PluginProgressDialog.h"
 
 #include <memory>
@@ -27,6 +28,8 @@ void ShowError(const std::wstring& text) { ShowMessage(nullptr, text, texts::Err
 int PluginAppBase::ExecuteCall(const MyGuid& id, const MyFilePath& fileList, bool deleteSources, long window) {
     WriteLog(log_level::kTrace, L"PluginApiExecuteBase::Call");
     HWND owner = HostWindow(window);
+    // The progress, error and rename dialogs have no owner: they appear over the host's window.
+    HostWindowScope placement(owner);
 
     std::unique_ptr<PluginDestination> destination(CreateDestination());
     if (!destination) {

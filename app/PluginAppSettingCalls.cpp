@@ -12,6 +12,7 @@
 #include "support/MessageTexts.h"
 #include "support/OrvInfoLog.h"
 #include "support/ResultCodes.h"
+#include "ui/DialogPlacement.h"
 
 #include <memory>
 
@@ -58,6 +59,7 @@ int PluginAppBase::ShowCommonSettingCall(long window) {
         ShowError(texts::CouldNotReadSettings());
         return read;
     }
+    HostWindowScope placement(HostWindow(window));  // the dialog has no owner: over the host's window
     if (commonSetting->ShowDialog(HostWindow(window)) != kDialogConfirmed) return result::kSuccess;
 
     std::unique_ptr<PluginWriterXML> writer(destination->CreateWriterXML(noJob));

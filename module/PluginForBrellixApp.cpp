@@ -1,6 +1,8 @@
 #include "module/PluginForBrellixApp.h"
 
 #include "host/ServerModule.h"
+#include "resources/Version.h"
+#include "settings/PluginSettingFile.h"
 #include "support/Localization.h"
 #include "support/MyModule.h"
 #include "support/MyPath.h"
@@ -18,6 +20,24 @@ void CPluginForBrellixApp::EnsureStarted() {
     ::InitOnceExecuteOnce(&m_started, &Runner::Run, this, nullptr);
 }
 
+namespace {
+
+#if defined(_WIN64)
+constexpr wchar_t kArchitecture[] = L"x64";
+#else
+constexpr wchar_t kArchitecture[] = L"x86";
+#endif
+
+// Which build, from where, with which settings file: the first thing to know about a log.
+void LogStartUp(const std::wstring& modulePath) {
+    MyFilePath settingsFile(std::wstring{});
+    PluginSettingFileBrellix().GetFilePath(settingsFile);
+    WriteLog(log_level::kTrace, L"PluginForBrellix %s (%s), module = %s, settings file = %s",
+             L"" PLUGIN_VERSION_TEXT, kArchitecture, modulePath.c_str(), settingsFile.GetPath().c_str());
+}
+
+}  // namespace
+
 BOOL CPluginForBrellixApp::InitInstance() {
     COrvInfoLog& log = TheLog();
     (void)log.Load(L"orvinfolog.dll");  // without the library the plug-in runs without a log
@@ -25,6 +45,7 @@ BOOL CPluginForBrellixApp::InitInstance() {
     log.SetThreadName(L"PLRP_Brellix");
 
     MyModule plugin(L"PluginForBrellix.dll");
+    LogStartUp(plugin.GetFileName());
     LoadLocalization(plugin.GetHandle());  // without the library every text is its English key
     SetCurrentLocale(::GetUserDefaultLangID());
     MyFolderPath folder(MyFilePath(plugin.GetFileName()).GetFolder());

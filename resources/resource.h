@@ -18,6 +18,7 @@
 #define IDC_RETRY 1005
 #define IDC_ABORT 1006
 #define IDC_SETTING 1007
+#define IDC_ERROR_LINE 1012  // the etched line between the message and the buttons
 
 // Rename warning.
 #define IDC_RENAME_LIST 1008

@@ -39,6 +39,11 @@ if display_usable; then
 else
   unset DISPLAY
   shown_on="Xvfb"
+  # Nobody sees Xvfb: plrhost reports a dialog that waits there (its texts and a screenshot)
+  # and closes it as Cancel or Abort would after this many seconds (PLRHOST_DIALOG_TIMEOUT=0:
+  # never).
+  export PLRHOST_DIALOG_TIMEOUT="${PLRHOST_DIALOG_TIMEOUT:-20}"
+  export PLRHOST_SCREENSHOTS="${PLRHOST_SCREENSHOTS:-$build/screenshots/main-job}"
 fi
 trap '"$root/scripts/wine-session.sh" "$build" stop' EXIT
 "$root/scripts/wine-session.sh" "$build" start
@@ -55,13 +60,18 @@ if ! "$WINE" regsvr32 /s "$dll" </dev/null; then
   echo "regsvr32 failed for $dll" >&2
   exit 1
 fi
-echo "Installed $dll (log: %LOCALAPPDATA%\\Orvane\\Logs\\orvinfolog.log of the prefix)"
+log_linux="$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Local 2>/dev/null | grep -v /Public/ | head -1)/Orvane/Logs/orvinfolog.log"
+echo "Installed $dll"
+echo "Log: %LOCALAPPDATA%\\Orvane\\Logs\\orvinfolog.log of the prefix, on Linux $log_linux"
 
+echo "Dialogs appear on $shown_on (${DISPLAY:-})"
+if [ -n "${PLRHOST_DIALOG_TIMEOUT:-}" ]; then
+  echo "A dialog left waiting there is reported and closed as Cancel/Abort after ${PLRHOST_DIALOG_TIMEOUT} s (screenshots: $PLRHOST_SCREENSHOTS)"
+fi
 if [ $# -gt 0 ]; then
   "$WINE" "$build/bin/plrhost.exe" "$@" </dev/null
   exit $?
 fi
-echo "Dialogs appear on $shown_on ($DISPLAY)"
 
 # Sample scans, named per run so that a later run never collides with an earlier one (a
 # collision would bring up the rename warning, which waits for OK).

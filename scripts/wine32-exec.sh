@@ -24,7 +24,7 @@ environment=(PATH=/usr/local/bin:/usr/bin:/bin:/usr/sbin:/sbin)
 while IFS='=' read -r name _; do
   case "$name" in
     # Not WINE and WINESERVER: they name this lane's wrappers, which only work outside.
-    WINEPREFIX|WINEARCH|WINEDEBUG|WINEDLLOVERRIDES|DISPLAY|XAUTHORITY|HOME|LANG|LC_*|TZ|ORV*|GTEST_*)
+    WINEPREFIX|WINEARCH|WINEDEBUG|WINEDLLOVERRIDES|DISPLAY|XAUTHORITY|HOME|LANG|LC_*|TZ|ORV*|GTEST_*|PLRHOST_*)
       environment+=("$name=${!name}") ;;
   esac
 done < <(env)

@@ -55,12 +55,22 @@ int PluginErrorTrigger::GetStatus() const { return m_decision.load(); }
 
 int PluginErrorTrigger::GetKind() const { return target_kind::kErrorTrigger; }
 
-std::wstring PluginErrorTrigger::MessageFor(int errorCode) {
+void PluginErrorTrigger::SetFailedFile(const std::wstring& source, const std::wstring& target) {
+    m_source = source;
+    m_target = target;
+}
+
+std::wstring PluginErrorTrigger::MessageFor(int errorCode, const std::wstring& source, const std::wstring& target) {
     // The system's description goes on a line of its own: run together with the fixed text it
     // would read "The file cannot be saved.Access is denied."
+    std::wstring message = texts::FileCannotBeSaved();
     std::wstring description = SystemDescription(errorCode);
-    if (description.empty()) return texts::FileCannotBeSaved();
-    return texts::FileCannotBeSaved() + L"\r\n" + description;
+    // The system ends its descriptions with a line break of its own.
+    while (!description.empty() && (description.back() == L'\n' || description.back() == L'\r')) description.pop_back();
+    if (!description.empty()) message += L"\r\n" + description;
+    if (!source.empty()) message += L"\r\n" + texts::FailedFile(MyFilePath(source).GetFileName());
+    if (!target.empty()) message += L"\r\n" + texts::FailedFolder(MyFilePath(target).GetFolder());
+    return message;
 }
 
 void PluginErrorTrigger::Decide(int decision) {
@@ -70,7 +80,7 @@ void PluginErrorTrigger::Decide(int decision) {
 
 int PluginErrorTrigger::Run(HWND owner) {
     WriteLog(log_level::kTrace, L"PluginErrorTrigger::Run");
-    std::wstring message = MessageFor(m_errorCode);
+    std::wstring message = MessageFor(m_errorCode, m_source, m_target);
     int endCode = result::kBadArguments;
     if (m_destination && m_asker) endCode = m_asker->AskUser(owner, message, m_destination);
     if (!m_destination || !m_asker || endCode == result::kBadArguments) {

@@ -45,8 +45,13 @@ public:
     int GetErrorCode() const { return m_errorCode; }
     // Answers Abort without asking, for a batch whose window is gone and can ask no more.
     void AbortWithoutAsking() { Decide(send_status::kAbort); }
-    // "The file cannot be saved." followed by the system's description of the code.
-    static std::wstring MessageFor(int errorCode);
+    // The file that failed (its source path) and the path it was to be saved under; they are
+    // named in the question. Set by the worker before it posts the question.
+    void SetFailedFile(const std::wstring& source, const std::wstring& target);
+    // "The file cannot be saved." followed by the system's description of the code, then, each
+    // on a line of its own when given, the file's name and the destination folder.
+    static std::wstring MessageFor(int errorCode, const std::wstring& source = std::wstring(),
+                                   const std::wstring& target = std::wstring());
 
 private:
     void Decide(int decision);
@@ -57,4 +62,6 @@ private:
     PluginDestination* m_destination;
     PluginErrorAsker* m_asker;
     bool m_answered = false;  // worker thread only
+    std::wstring m_source;    // written before the question is posted, read by the UI thread
+    std::wstring m_target;
 };

@@ -126,8 +126,12 @@ int PluginFileManager::SendBatch(PluginTargetList* targetList, PluginDestination
             ++index;
             break;
         default: {
+            std::wstring source;
+            std::wstring target;
+            ReportFailure(targetList->GetAt(index), status, source, target);
             ++index;
             PluginErrorTrigger* trigger = targetList->InsertErrorTrigger(index, status, destination);
+            trigger->SetFailedFile(source, target);
             PluginRequestedProc* procedure = trigger;
             Notify(WM_REQUEST_PROC, Self(), reinterpret_cast<LPARAM>(procedure));
             break;
@@ -135,6 +139,19 @@ int PluginFileManager::SendBatch(PluginTargetList* targetList, PluginDestination
         }
         if (index >= targetList->GetCount()) return status;
     }
+}
+
+// One error line per failed file, with the system's code and both paths, so that a search of
+// the log for errors finds every file that was not saved. source and target receive the two
+// paths (empty for a target that is no file).
+void PluginFileManager::ReportFailure(PluginTarget* failed, int code, std::wstring& source, std::wstring& target) {
+    if (failed && failed->GetKind() == target_kind::kFile) {
+        auto* file = static_cast<PluginTargetFile*>(failed);
+        source = file->GetSourcePath().GetPath();
+        target = file->GetSavedPath().GetPath();
+    }
+    WriteLog(log_level::kError, L"Error PluginFileManager::SendBatch, file not saved: error = %d, source = %s, target = %s",
+             code, source.c_str(), target.c_str());
 }
 
 int PluginFileManager::SendATarget(PluginTarget* target, int index, PluginDestination* destination,

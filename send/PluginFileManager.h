@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 class PluginDestination;
@@ -50,6 +51,8 @@ protected:
     WPARAM Self() { return reinterpret_cast<WPARAM>(this); }
 
 private:
+    static void ReportFailure(PluginTarget* failed, int code, std::wstring& source, std::wstring& target);
+
     std::vector<HWND> m_windows;
     PluginTargetList* m_targetList = nullptr;
     PluginDestination* m_destination = nullptr;

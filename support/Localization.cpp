@@ -265,7 +265,9 @@ bool IsRightToLeft() {
     return false;
 }
 
-UINT RightToLeftReadingFlag() { return IsRightToLeft() ? MB_RTLREADING : 0; }
+// A right-to-left message box reads right to left and is aligned to the right, as the
+// platform's own boxes in those languages are.
+UINT RightToLeftReadingFlag() { return IsRightToLeft() ? MB_RTLREADING | MB_RIGHT : 0; }
 
 int ShowMessage(HWND owner, const std::wstring& text, const std::wstring& caption, UINT style) {
     PluginActivationScope themedControls;

@@ -47,7 +47,8 @@ std::wstring UntranslatedKey(const char* key);
 // The text of a wide key, with "%%" turned into "%".
 std::wstring TranslateWideKey(const wchar_t* key);
 bool IsRightToLeft();
-// MessageBoxW, with MB_RTLREADING added in right-to-left locales.
+// MessageBoxW, with MB_RTLREADING and MB_RIGHT added in right-to-left locales.
 int ShowMessage(HWND owner, const std::wstring& text, const std::wstring& caption, UINT style);
-// The style flag that right-to-left locales add to message boxes (0 otherwise).
+// The style flags that right-to-left locales add to message boxes: MB_RTLREADING | MB_RIGHT
+// (0 otherwise).
 UINT RightToLeftReadingFlag();

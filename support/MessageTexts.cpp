@@ -14,6 +14,8 @@ const char kError[] = "Error";
 const char kErrorOccured[] = "Error occured.";
 const char kFileCannotBeSaved[] = "The file cannot be saved.";
 const char kBadArguments[] = "Bad arguments.";
+const char kFailedFile[] = "File: %s";
+const char kFailedFolder[] = "Destination folder: %s";
 const char kCouldNotReadSettings[] = "Could not read settings.";
 const char kCouldNotWriteSettings[] = "Could not write settings.";
 const char kCouldNotCreateId[] = "Could not create id.";
@@ -82,7 +84,7 @@ std::wstring Format(const char* key, const std::wstring& first, const std::wstri
 
 std::vector<const char*> AllKeys() {
     using namespace keys;
-    return {kError, kErrorOccured, kFileCannotBeSaved, kBadArguments, kCouldNotReadSettings,
+    return {kError, kErrorOccured, kFileCannotBeSaved, kFailedFile, kFailedFolder, kBadArguments, kCouldNotReadSettings,
             kCouldNotWriteSettings, kCouldNotCreateId, kCouldNotReadScannedImages, kSaveIn, kPluginFor,
             kFunctionToLink, kPleaseSelectFolder, kOpenStorageFolder, kNecessaryToInstall, kInstallThe,
             kHaveYouInstalled, kConfirmation, kSaving, kCancel, kRetry, kAbort, kSetting, kRenamedFiles,
@@ -94,6 +96,8 @@ std::vector<const char*> AllKeys() {
 std::wstring Error() { return TranslateKey(keys::kError); }
 std::wstring ErrorOccured() { return TranslateKey(keys::kErrorOccured); }
 std::wstring FileCannotBeSaved() { return TranslateKey(keys::kFileCannotBeSaved); }
+std::wstring FailedFile(const std::wstring& name) { return Format(keys::kFailedFile, name); }
+std::wstring FailedFolder(const std::wstring& folder) { return Format(keys::kFailedFolder, folder); }
 std::wstring BadArguments() { return TranslateKey(keys::kBadArguments); }
 std::wstring CouldNotReadSettings() { return TranslateKey(keys::kCouldNotReadSettings); }
 std::wstring CouldNotWriteSettings() { return TranslateKey(keys::kCouldNotWriteSettings); }

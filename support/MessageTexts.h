@@ -13,6 +13,8 @@ std::vector<const char*> AllKeys();
 std::wstring Error();                      // "Error"
 std::wstring ErrorOccured();               // "Error occured."
 std::wstring FileCannotBeSaved();          // "The file cannot be saved."
+std::wstring FailedFile(const std::wstring& name);      // "File: %s"
+std::wstring FailedFolder(const std::wstring& folder);  // "Destination folder: %s"
 std::wstring BadArguments();               // "Bad arguments."
 std::wstring CouldNotReadSettings();       // "Could not read settings."
 std::wstring CouldNotWriteSettings();      // "Could not write settings."

@@ -8,7 +8,9 @@
 #include "support/OrvInfoLog.h"
 #include "support/Raii.h"
 #include "support/ValueText.h"
+#include "ui/DialogPlacement.h"
 #include "ui/DialogTemplate.h"
+#include "ui/RightToLeftText.h"
 
 #include <commctrl.h>
 
@@ -56,6 +58,25 @@ std::wstring ApplicationName() {
     std::wstring name = path.substr(path_text::FileNameStart(path));
     size_t dot = name.rfind(L'.');
     return dot == std::wstring::npos ? name : name.substr(0, dot);
+}
+
+// Right-to-left reading order for every text of a mirrored dialog: mirroring moves the
+// controls, but each control still draws its text left to right unless it is told otherwise
+// (punctuation and Latin parts of an Arabic text would land on the wrong side).
+BOOL CALLBACK SetRightToLeftReading(HWND child, LPARAM) {
+    LONG_PTR exStyle = ::GetWindowLongPtrW(child, GWL_EXSTYLE);
+    if (!(exStyle & WS_EX_RTLREADING)) {
+        ::SetWindowLongPtrW(child, GWL_EXSTYLE, exStyle | WS_EX_RTLREADING);
+        ::InvalidateRect(child, nullptr, TRUE);
+    }
+    return TRUE;
+}
+
+void ApplyRightToLeftReading(HWND dialog) {
+    LONG_PTR exStyle = ::GetWindowLongPtrW(dialog, GWL_EXSTYLE);
+    ::SetWindowLongPtrW(dialog, GWL_EXSTYLE, exStyle | WS_EX_RTLREADING);
+    ::EnumChildWindows(dialog, SetRightToLeftReading, 0);
+    DrawStaticsRightToLeft(dialog);
 }
 
 }  // namespace
@@ -142,7 +163,7 @@ int CPluginBaseDialog::MessageBox(const std::wstring& text, const std::wstring& 
     return ::MessageBoxW(m_hwnd, text.c_str(), shownCaption.c_str(), MessageBoxStyle(style));
 }
 
-UINT CPluginBaseDialog::MessageBoxStyle(UINT style) const { return IsRightToLeft() ? style | MB_RTLREADING : style; }
+UINT CPluginBaseDialog::MessageBoxStyle(UINT style) const { return style | RightToLeftReadingFlag(); }
 
 int CPluginBaseDialog::OnCreate(CREATESTRUCTW* create) {
     if (::CallWindowProcW(m_previousProc, m_hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(create)) == -1) {
@@ -210,6 +231,22 @@ std::wstring CPluginBaseDialog::GetDlgItemText(int controlId) const {
 
 void CPluginBaseDialog::SetWindowText(const std::wstring& text) { ::SetWindowTextW(m_hwnd, text.c_str()); }
 
+RECT CPluginBaseDialog::ControlRect(int controlId) const {
+    RECT rect = {};
+    HWND control = GetDlgItem(controlId);
+    if (!control || !::GetWindowRect(control, &rect)) return RECT{};
+    ::MapWindowPoints(HWND_DESKTOP, m_hwnd, reinterpret_cast<POINT*>(&rect), 2);
+    // In a mirrored dialog the mapped rectangle comes back with left and right swapped.
+    if (rect.left > rect.right) std::swap(rect.left, rect.right);
+    return rect;
+}
+
+void CPluginBaseDialog::MoveControl(int controlId, const RECT& rect) {
+    if (HWND control = GetDlgItem(controlId)) {
+        ::MoveWindow(control, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
+    }
+}
+
 CPluginBaseDialog* CPluginBaseDialog::FromHandle(HWND hwnd) {
     return reinterpret_cast<CPluginBaseDialog*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
@@ -259,7 +296,11 @@ INT_PTR CALLBACK CPluginBaseDialog::DialogProc(HWND hwnd, UINT message, WPARAM w
             dialog->m_hwnd = hwnd;
             ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(dialog));
         }
-        return dialog->OnInitDialog();
+        BOOL platformFocus = dialog->OnInitDialog();
+        // Before the dialog manager shows the window: it appears in its place and reading order.
+        if (IsRightToLeft()) ApplyRightToLeftReading(hwnd);
+        PlaceDialog(hwnd);
+        return platformFocus;
     }
     if (!dialog) return FALSE;
     if (message == WM_COMMAND) return dialog->OnCommand(LOWORD(wParam), HIWORD(wParam)) ? TRUE : FALSE;

@@ -1,6 +1,7 @@
 // Base of every dialog of the plug-in. It creates the dialog from an in-memory copy of its
 // template whose font is chosen from the translated texts, mirrors the dialog in right-to-left
-// locales, and gives derived dialogs a small set of hooks:
+// locales (layout and reading order), centres it when it is shown (ui/DialogPlacement.h), and
+// gives derived dialogs a small set of hooks:
 //   OnInitDialog   set texts (the base pushes the bound members into the controls)
 //   DoDataExchange bind members to controls: dx.Text(id, m_text), dx.Check(id, m_state)
 //   OnCommand      buttons and menu commands; the base sends IDOK to OnOK, IDCANCEL to OnCancel
@@ -44,8 +45,8 @@ public:
     // An empty caption shows the application's name (the module's file name without extension).
     int MessageBox(const std::wstring& text, const std::wstring& caption, UINT style);
 
-    // The style MessageBox hands to the platform: MB_RTLREADING added where the language
-    // reads right to left.
+    // The style MessageBox hands to the platform: MB_RTLREADING | MB_RIGHT added where the
+    // language reads right to left.
     UINT MessageBoxStyle(UINT style) const;
 
     HWND GetSafeHwnd() const { return m_hwnd; }
@@ -73,6 +74,10 @@ protected:
     void SetDlgItemText(int controlId, const std::wstring& text);
     std::wstring GetDlgItemText(int controlId) const;
     void SetWindowText(const std::wstring& text);
+    // A control's rectangle in the dialog's client coordinates, left and right in order also in
+    // a mirrored dialog (as MoveControl takes it back); empty without the control.
+    RECT ControlRect(int controlId) const;
+    void MoveControl(int controlId, const RECT& rect);
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

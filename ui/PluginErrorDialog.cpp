@@ -42,8 +42,40 @@ BOOL PluginErrorDialog::OnInitDialog() {
     SetDlgItemText(IDC_ABORT, texts::Abort());
     SetDlgItemText(IDC_SETTING, texts::Setting());
     CPluginBaseDialog::OnInitDialog();  // the message into its text
+    FitMessage();
     ::SendMessageW(GetSafeHwnd(), DM_SETDEFID, IDC_RETRY, 0);
     return TRUE;
+}
+
+// The message names the reason, the file and the folder, each of any length: the text grows
+// downwards until all of it shows, and the line, the buttons and the dialog move with it.
+void PluginErrorDialog::FitMessage() {
+    HWND text = GetDlgItem(IDC_ERROR_MESSAGE);
+    if (!text) return;
+    RECT rect = ControlRect(IDC_ERROR_MESSAGE);
+    RECT needed = {0, 0, rect.right - rect.left, 0};
+    HDC dc = ::GetDC(text);
+    if (!dc) return;
+    HGDIOBJ font = reinterpret_cast<HGDIOBJ>(::SendMessageW(text, WM_GETFONT, 0, 0));
+    HGDIOBJ previousFont = font ? ::SelectObject(dc, font) : nullptr;
+    // As the static control breaks it: at words, and inside a word (a path) longer than a line.
+    ::DrawTextW(dc, m_message.c_str(), static_cast<int>(m_message.size()), &needed,
+                DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX | DT_EXPANDTABS);
+    if (previousFont) ::SelectObject(dc, previousFont);
+    ::ReleaseDC(text, dc);
+    int extra = needed.bottom - (rect.bottom - rect.top);
+    if (extra <= 0) return;
+    rect.bottom += extra;
+    MoveControl(IDC_ERROR_MESSAGE, rect);
+    for (int id : {IDC_RETRY, IDC_ABORT, IDC_SETTING, IDC_ERROR_LINE}) {
+        RECT below = ControlRect(id);
+        ::OffsetRect(&below, 0, extra);
+        MoveControl(id, below);
+    }
+    RECT window = {};
+    ::GetWindowRect(GetSafeHwnd(), &window);
+    ::SetWindowPos(GetSafeHwnd(), nullptr, 0, 0, window.right - window.left, window.bottom - window.top + extra,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void PluginErrorDialog::DoDataExchange(DataExchange& dx) { dx.Text(IDC_ERROR_MESSAGE, m_message); }

@@ -32,6 +32,7 @@ private:
     void OnRetry();
     void OnAbort();
     void OnSetting();
+    void FitMessage();
 
     std::wstring m_message;
     PluginDestination* m_settingTarget = nullptr;

@@ -9,7 +9,9 @@
 #include "support/MessageTexts.h"
 #include "support/OrvInfoLog.h"
 #include "support/ResultCodes.h"
+#include "support/Localization.h"
 #include "ui/PluginRenameWarning.h"
+#include "ui/TextFit.h"
 
 #include <commctrl.h>
 #include <shlwapi.h>
@@ -126,14 +128,11 @@ void PluginProgressDialog::FitCancelButton(const std::wstring& text) {
         BOOL measured = ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
         if (previousFont) ::SelectObject(dc, previousFont);
         ::ReleaseDC(button, dc);
-        RECT rect = {};
-        if (measured && ::GetWindowRect(button, &rect)) {
-            ::MapWindowPoints(HWND_DESKTOP, GetSafeHwnd(), reinterpret_cast<POINT*>(&rect), 2);
-            // In a mirrored dialog the mapped rectangle comes back with left and right swapped.
-            if (rect.left > rect.right) std::swap(rect.left, rect.right);
+        RECT rect = ControlRect(IDCANCEL);
+        if (measured) {
             if (extent.cx > rect.right - rect.left) rect.left = rect.right - extent.cx;
             if (extent.cy > rect.bottom - rect.top) rect.bottom = rect.top + extent.cy;
-            ::MoveWindow(button, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
+            MoveControl(IDCANCEL, rect);
         }
     }
     ::SetWindowTextW(button, text.c_str());
@@ -162,6 +161,24 @@ void PluginProgressDialog::SetFileName(int index) {
     if (!file) return;
     const std::wstring& source = file->GetSourcePath().GetPath();
     m_fileName = ::PathFindFileNameW(source.c_str());
+}
+
+// The name on one line: a long one loses characters in its middle, so that its end, which tells
+// the pages apart, stays in view; "&" is drawn as itself.
+void PluginProgressDialog::DrawFileName(const DRAWITEMSTRUCT& item) {
+    HDC dc = item.hDC;
+    RECT rect = item.rcItem;
+    auto brush = reinterpret_cast<HBRUSH>(::SendMessageW(GetSafeHwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                                         reinterpret_cast<LPARAM>(item.hwndItem)));
+    ::FillRect(dc, &rect, brush ? brush : ::GetSysColorBrush(COLOR_3DFACE));
+    HGDIOBJ font = reinterpret_cast<HGDIOBJ>(::SendMessageW(item.hwndItem, WM_GETFONT, 0, 0));
+    HGDIOBJ previousFont = font ? ::SelectObject(dc, font) : nullptr;
+    int previousMode = ::SetBkMode(dc, TRANSPARENT);
+    std::wstring shown = EllipsizeInTheMiddle(dc, GetDlgItemText(IDC_FILE_NAME_TEXT), rect.right - rect.left);
+    UINT format = DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | (IsRightToLeft() ? DT_RTLREADING : 0);
+    ::DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &rect, format);
+    ::SetBkMode(dc, previousMode);
+    if (previousFont) ::SelectObject(dc, previousFont);
 }
 
 void PluginProgressDialog::SetCounter(int position) {
@@ -249,6 +266,11 @@ bool PluginProgressDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam,
     case WM_GO_TO_NEXT: OnGoToNext(); break;
     case WM_ABORT_SEND: OnAbortSend(); break;
     case WM_RETRY_SEND: OnRetrySend(); break;
+    case WM_DRAWITEM:
+        if (wParam != IDC_FILE_NAME_TEXT) return false;
+        DrawFileName(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        result = TRUE;
+        return true;
     case WM_TIMER:
         if (wParam != kShowTimerId) return false;
         ShowPendingItem();

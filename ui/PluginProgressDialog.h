@@ -54,6 +54,7 @@ protected:
     virtual bool ConnectWorker();
     virtual void InitControls();
     virtual void SetCounter(int position);
+    void DrawFileName(const DRAWITEMSTRUCT& item);
     virtual void SetFileName(int index);
     virtual void ShowItem(int index);
     virtual void OnProgress(int index);

@@ -13,6 +13,11 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cstring>
+#include <utility>
+#include <vector>
+
 namespace {
 
 const wchar_t kShowRenames[] = L"ShowRenames";
@@ -48,6 +53,61 @@ bool SetCell(HWND list, int row, int column, const std::wstring& text) {
     item.iSubItem = column;
     item.pszText = const_cast<wchar_t*>(text.c_str());
     return ::SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)) != 0;
+}
+
+int ColumnTextWidth(HWND list, int column) {
+    // The list's own margins around a cell's text (as LVSCW_AUTOSIZE leaves them).
+    constexpr int kCellMargin = 16;
+    wchar_t header[256] = {};
+    LVCOLUMNW title = {};
+    title.mask = LVCF_TEXT;
+    title.pszText = header;
+    title.cchTextMax = 256;
+    ::SendMessageW(list, LVM_GETCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&title));
+    int widest = static_cast<int>(::SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(header)));
+    int rows = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    std::vector<wchar_t> text(32768);
+    for (int row = 0; row < rows; ++row) {
+        LVITEMW item = {};
+        item.iSubItem = column;
+        item.pszText = text.data();
+        item.cchTextMax = static_cast<int>(text.size());
+        ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+        int width = static_cast<int>(::SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text.data())));
+        if (width > widest) widest = width;
+    }
+    return widest + kCellMargin;
+}
+
+std::wstring CellText(HWND list, int row, int column) {
+    std::vector<wchar_t> text(32768);
+    LVITEMW item = {};
+    item.iSubItem = column;
+    item.pszText = text.data();
+    item.cchTextMax = static_cast<int>(text.size());
+    int length = static_cast<int>(
+        ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)));
+    return std::wstring(text.data(), length > 0 ? static_cast<size_t>(length) : 0);
+}
+
+bool PutOnClipboard(HWND owner, const std::wstring& text) {
+    size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (!memory) return false;
+    if (void* target = ::GlobalLock(memory)) {
+        std::memcpy(target, text.c_str(), bytes);
+        ::GlobalUnlock(memory);
+    }
+    if (!::OpenClipboard(owner)) {
+        ::GlobalFree(memory);
+        return false;
+    }
+    ::EmptyClipboard();
+    // Once set, the memory belongs to the clipboard.
+    bool placed = ::SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+    ::CloseClipboard();
+    if (!placed) ::GlobalFree(memory);
+    return placed;
 }
 
 }  // namespace
@@ -94,7 +154,8 @@ bool PluginRenameWarningDialog::ShowAgain() const { return m_checkState != kChec
 
 BOOL PluginRenameWarningDialog::OnInitDialog() {
     HWND list = GetDlgItem(IDC_RENAME_LIST);
-    ::SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+    // Label tips show a name that a narrowed column cuts.
+    ::SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
     int built = InsertColumns();
     if (built == result::kSuccess) built = FillList();
     if (built != result::kSuccess) {
@@ -108,7 +169,98 @@ BOOL PluginRenameWarningDialog::OnInitDialog() {
     m_message = texts::FileNamesDuplicated();
     SetDlgItemText(IDOK, texts::Ok());
     SetDlgItemText(IDC_RENAME_MESSAGE, m_message);
+
+    RECT client = {};
+    ::GetClientRect(GetSafeHwnd(), &client);
+    m_initialClient = SIZE{client.right, client.bottom};
+    RECT window = {};
+    ::GetWindowRect(GetSafeHwnd(), &window);
+    m_minimumWindow = SIZE{window.right - window.left, window.bottom - window.top};
+    for (int id : {IDC_RENAME_MESSAGE, IDC_RENAME_LIST, IDC_DO_NOT_SHOW_AGAIN, IDOK}) {
+        if (GetDlgItem(id)) m_anchored.push_back({id, ControlRect(id)});
+    }
+    if (built == result::kSuccess) FitColumns();
     return TRUE;
+}
+
+bool PluginRenameWarningDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+    switch (message) {
+    case WM_SIZE:
+        if (wParam == SIZE_MINIMIZED) return false;
+        LayOut(LOWORD(lParam), HIWORD(lParam));
+        return false;  // the dialog manager still sees the size (the size grip)
+    case WM_GETMINMAXINFO: {
+        auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+        if (m_minimumWindow.cx > 0) limits->ptMinTrackSize = POINT{m_minimumWindow.cx, m_minimumWindow.cy};
+        result = 0;
+        return true;
+    }
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        if (header->idFrom != IDC_RENAME_LIST || header->code != LVN_KEYDOWN) return false;
+        auto* key = reinterpret_cast<NMLVKEYDOWN*>(lParam);
+        if (key->wVKey == 'C' && ::GetKeyState(VK_CONTROL) < 0) CopySelectedRows();
+        return false;
+    }
+    case WM_COPY:
+        CopySelectedRows();
+        result = 0;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void PluginRenameWarningDialog::LayOut(int clientWidth, int clientHeight) {
+    if (m_anchored.empty()) return;
+    int dx = clientWidth - m_initialClient.cx;
+    int dy = clientHeight - m_initialClient.cy;
+    for (const Anchored& control : m_anchored) {
+        RECT rect = control.initial;
+        switch (control.id) {
+        case IDC_RENAME_MESSAGE: rect.right += dx; break;
+        case IDC_RENAME_LIST:
+            rect.right += dx;
+            rect.bottom += dy;
+            break;
+        case IDC_DO_NOT_SHOW_AGAIN:
+            rect.right += dx;
+            ::OffsetRect(&rect, 0, dy);
+            break;
+        default: ::OffsetRect(&rect, dx, dy); break;  // OK stays in its corner
+        }
+        MoveControl(control.id, rect);
+    }
+    FitColumns();
+}
+
+void PluginRenameWarningDialog::FitColumns() {
+    HWND list = GetDlgItem(IDC_RENAME_LIST);
+    if (!list) return;
+    RECT client = {};
+    ::GetClientRect(list, &client);
+    int available = client.right - client.left;
+    int first = std::max(ColumnTextWidth(list, 0), available / 2);
+    int second = std::max(ColumnTextWidth(list, 1), available - first);
+    ::SendMessageW(list, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(first, 0));
+    ::SendMessageW(list, LVM_SETCOLUMNWIDTH, 1, MAKELPARAM(second, 0));
+    // A horizontal scroll bar that came or went changes the client area: fit once more.
+    RECT after = {};
+    ::GetClientRect(list, &after);
+    if (after.right != client.right && first + second > after.right) {
+        ::SendMessageW(list, LVM_SETCOLUMNWIDTH, 1,
+                       MAKELPARAM(std::max(ColumnTextWidth(list, 1), static_cast<int>(after.right) - first), 0));
+    }
+}
+
+void PluginRenameWarningDialog::CopySelectedRows() {
+    HWND list = GetDlgItem(IDC_RENAME_LIST);
+    std::wstring text;
+    int row = -1;
+    while ((row = static_cast<int>(::SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED))) >= 0) {
+        text += CellText(list, row, 0) + L"\t" + CellText(list, row, 1) + L"\r\n";
+    }
+    if (!text.empty()) (void)PutOnClipboard(GetSafeHwnd(), text);
 }
 
 // Only the check box is read back (by OK); the message goes one way, into its text.

@@ -116,6 +116,89 @@ TEST_F(HostEndToEnd, DeleteIdWithoutSettingsFileThroughTheHost) {
     EXPECT_FALSE(SettingsExist());
 }
 
+namespace {
+
+// Sets an environment variable for the life of the object; programs started meanwhile inherit it.
+class EnvironmentOverride {
+public:
+    EnvironmentOverride(const wchar_t* name, const std::wstring& value) : m_name(name) {
+        ::SetEnvironmentVariableW(name, value.c_str());
+    }
+    ~EnvironmentOverride() { ::SetEnvironmentVariableW(m_name, nullptr); }
+    EnvironmentOverride(const EnvironmentOverride&) = delete;
+    EnvironmentOverride& operator=(const EnvironmentOverride&) = delete;
+
+private:
+    const wchar_t* m_name;
+};
+
+struct UsageCase {
+    const char* name;
+    const wchar_t* arguments;
+    DWORD exitCode;
+    const char* says;  // the line that says what was wrong (or the usage line)
+};
+
+const UsageCase kUsageCases[] = {
+    {"Help", L"--help", 0, "usage: plrhost <subcommand> [arguments] [<subcommand> [arguments] ...]"},
+    {"Nothing", L"", 2, "usage: plrhost <subcommand> [arguments] [<subcommand> [arguments] ...]"},
+    {"Unknown", L"bogus", 2, "usage error: unknown subcommand \"bogus\""},
+    {"ExecuteWithoutArguments", L"execute", 2, "usage error: \"execute\" expects <filelist> <delete 0|1> [<job>]"},
+    {"ExecuteWithOneArgument", L"create-id execute list.txt", 2,
+     "usage error: \"execute\" expects <filelist> <delete 0|1> [<job>]"},
+    {"NotAJobId", L"delete-id nope", 2, "usage error: \"delete-id\" expects <job>, a braced GUID, not \"nope\""},
+    {"LaterMistake", L"identity summary", 2, "usage error: \"summary\" expects <job>"},
+};
+
+class PlrhostUsage : public ::testing::TestWithParam<UsageCase> {};
+
+// Every usage error says what was expected and lists every subcommand with its arguments; no
+// call is made before the whole command line has been checked.
+TEST_P(PlrhostUsage, SaysWhatWasExpectedAndListsTheSubcommands) {
+    const UsageCase& c = GetParam();
+    testing_support::ProcessResult run =
+        RunProcess(L"\"" + BinFolder() + L"\\plrhost.exe\" " + std::wstring(c.arguments));
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    std::vector<std::string> lines = testing_support::Lines(run.output);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0], c.says);
+    for (const char* listed : {"  identity ", "  execute <filelist> <delete 0|1> [<job>] ", "  summary <job> ",
+                               "  set-language <langid> ", "  import <folder> "}) {
+        bool found = false;
+        for (const std::string& line : lines) found = found || line.rfind(listed, 0) == 0;
+        EXPECT_TRUE(found) << listed << "\n" << run.output;
+    }
+    EXPECT_EQ(run.output.find("hWindow="), std::string::npos) << "no call was made";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PlrhostUsage, ::testing::ValuesIn(kUsageCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+
+// A dialog left waiting (here the message about an unreadable file list) is reported with its
+// texts and a screenshot, and closed after the time-out: the run ends by itself.
+TEST_F(HostEndToEndWithSyncFolder, TheWatchdogReportsAndClosesADialogNobodyAnswers) {
+    EnvironmentOverride timeout(L"PLRHOST_DIALOG_TIMEOUT", L"2");
+    std::string folder = TEST_BINARY_DIR "/screenshots/plrhost-watchdog";
+    EnvironmentOverride screenshots(L"PLRHOST_SCREENSHOTS", std::wstring(folder.begin(), folder.end()));
+    testing_support::ProcessResult run = RunProcess(L"\"" + BinFolder() + L"\\plrhost.exe\" create-id execute \"" +
+                                                    (m_carry / L"missing.txt") + L"\" 0");
+    EXPECT_EQ(run.exitCode, 1u) << run.output;
+    std::vector<std::string> lines = testing_support::Lines(run.output);
+    auto has = [&](const std::string& start) {
+        for (const std::string& line : lines) {
+            if (line.rfind(start, 0) == 0) return true;
+        }
+        return false;
+    };
+    EXPECT_TRUE(has("plrhost: a dialog waits on a display nobody sees: \"Error\"")) << run.output;
+    EXPECT_TRUE(has("  | Could not read scanned images.")) << run.output;
+    EXPECT_TRUE(has("plrhost: screenshot " + folder + "/plrhost-dialog-")) << run.output;
+    EXPECT_TRUE(has("plrhost: time-out: closing \"Error\" as Cancel/Abort")) << run.output;
+    EXPECT_TRUE(has("Execute: hr=0x80070002 pRetVal=0x00000002 (2)")) << run.output;
+}
+
 // Two hosts copying jobs at the same time, as two scanning stations of one user would: every
 // call succeeds and every copy is kept.
 TEST_F(HostEndToEndWithSyncFolder, TwoHostsCopyingJobsAtTheSameTimeKeepEveryCopy) {

@@ -49,6 +49,9 @@ inline bool AnswerPicker(UiRobot& r, const std::wstring& folder) {
                 ++stable;
             } else {
                 stable = 0;
+                // Wine's picker fills its tree lazily, as it paints: let it paint what it has
+                // before each try, so that a selection that found no item yet can find it.
+                ::RedrawWindow(picker, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
                 DWORD_PTR ignored = 0;
                 ::SendMessageTimeoutW(picker, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()),
                                       SMTO_BLOCK, 5000, &ignored);

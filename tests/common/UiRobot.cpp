@@ -41,8 +41,16 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM data) {
     return FALSE;
 }
 
+const wchar_t kTestHostClass[] = L"TestHostWindow";
+
+// The visible windows a test's modal call shows; a test's stand-in host window is the test's own
+// and stays.
 BOOL CALLBACK CollectVisible(HWND window, LPARAM data) {
-    if (::IsWindowVisible(window)) reinterpret_cast<std::vector<HWND>*>(data)->push_back(window);
+    wchar_t className[32] = {};
+    ::GetClassNameW(window, className, 32);
+    if (::IsWindowVisible(window) && std::wstring(className) != kTestHostClass) {
+        reinterpret_cast<std::vector<HWND>*>(data)->push_back(window);
+    }
     return TRUE;
 }
 
@@ -294,7 +302,8 @@ std::wstring UiRobot::ScreenshotFolder() {
 bool UiRobot::Screenshot(const std::wstring& name, HWND window) {
     std::string crop;
     if (window) {
-        ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+        // No redraw is forced: the picture shows what the window painted by itself. The bounded
+        // round trip only waits until its thread has handled what was queued before.
         Send(window, WM_NULL, 0, 0);
         RECT rect = {};
         if (::GetWindowRect(window, &rect)) {
@@ -337,4 +346,50 @@ bool UiRobot::Screenshot(const std::wstring& name, HWND window) {
         ::Sleep(kPollMs);
     }
     return true;
+}
+
+namespace {
+
+LRESULT CALLBACK TestHostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+TestHostWindow::TestHostWindow(const RECT& placement) {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = TestHostWindowProc;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
+    windowClass.lpszClassName = kTestHostClass;
+    ::RegisterClassW(&windowClass);  // fails harmlessly when a first host registered it
+    m_window = ::CreateWindowExW(0, kTestHostClass, L"Test host", WS_OVERLAPPEDWINDOW, placement.left,
+                                 placement.top, placement.right - placement.left, placement.bottom - placement.top,
+                                 nullptr, nullptr, windowClass.hInstance, nullptr);
+    if (m_window) {
+        ::ShowWindow(m_window, SW_SHOW);
+        ::UpdateWindow(m_window);
+    }
+}
+
+TestHostWindow::~TestHostWindow() {
+    if (m_window) ::DestroyWindow(m_window);
+}
+
+POINT UiRobot::Centre(HWND window) {
+    RECT rect = {};
+    ::GetWindowRect(window, &rect);
+    return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+bool UiRobot::IsInside(HWND window, const RECT& area) {
+    RECT rect = {};
+    return ::GetWindowRect(window, &rect) && rect.left >= area.left && rect.top >= area.top &&
+           rect.right <= area.right && rect.bottom <= area.bottom;
+}
+
+RECT UiRobot::WorkArea() {
+    RECT area = {};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    return area;
 }

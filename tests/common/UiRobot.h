@@ -86,9 +86,18 @@ public:
     // (IDOK, IDYES, ...).
     MessageBoxSeen AnswerMessageBox(const wchar_t* caption, int buttonId, DWORD timeoutMs = kDefaultTimeoutMs);
 
+    // --- Placement -------------------------------------------------------------------------
+    // The centre of a window's rectangle on the screen.
+    static POINT Centre(HWND window);
+    // True when the window lies wholly inside the area (screen coordinates).
+    static bool IsInside(HWND window, const RECT& area);
+    // The primary monitor's work area.
+    static RECT WorkArea();
+
     // --- Screenshots -----------------------------------------------------------------------
     // Saves the Xvfb screen as <build>/screenshots/<name>.png (name in ASCII); with a window,
-    // lets it repaint first and keeps only its rectangle and a small margin. False (and a test
+    // keeps only its rectangle and a small margin. No redraw is forced: the picture shows what
+    // the window painted by itself. False (and a test
     // failure) when the picture could not be made within 30 s.
     static bool Screenshot(const std::wstring& name, HWND window = nullptr);
     // Folder (Windows form) where screenshots go.
@@ -102,4 +111,19 @@ private:
     DWORD m_uiThreadId;
     bool m_failed = false;
     std::thread m_thread;
+};
+
+// A plain top-level window standing in for the host's main window, shown at a place on the
+// screen for the life of the object. Create it on the thread that will show the dialogs.
+class TestHostWindow {
+public:
+    explicit TestHostWindow(const RECT& placement);
+    ~TestHostWindow();
+    TestHostWindow(const TestHostWindow&) = delete;
+    TestHostWindow& operator=(const TestHostWindow&) = delete;
+
+    HWND Get() const { return m_window; }
+
+private:
+    HWND m_window = nullptr;
 };

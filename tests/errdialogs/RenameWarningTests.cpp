@@ -44,6 +44,19 @@ std::wstring ColumnTitle(HWND list, int column) {
     return buffer;
 }
 
+std::wstring ClipboardText() {
+    std::wstring text;
+    if (!::OpenClipboard(nullptr)) return text;
+    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* chars = static_cast<const wchar_t*>(::GlobalLock(data))) {
+            text = chars;
+            ::GlobalUnlock(data);
+        }
+    }
+    ::CloseClipboard();
+    return text;
+}
+
 // Polls until pred holds (the robot's clicks are posted); false after a few seconds.
 bool Eventually(const std::function<bool()>& pred) {
     for (int i = 0; i < 250; ++i) {
@@ -140,10 +153,13 @@ TEST_F(RenameWarningTest, ListsEveryFileAndTheNewNameOfTheRenamedOne) {
         EXPECT_EQ(ColumnTitle(list, 1), L"Renamed file name");
         RECT client = {};
         ::GetClientRect(list, &client);
+        // Short names: two halves that fill the list together.
         EXPECT_EQ(::SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0), client.right / 2);
-        EXPECT_EQ(::SendMessageW(list, LVM_GETCOLUMNWIDTH, 1, 0), client.right / 2);
+        EXPECT_EQ(::SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0) + ::SendMessageW(list, LVM_GETCOLUMNWIDTH, 1, 0),
+                  client.right);
         LRESULT extended = ::SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
-        EXPECT_EQ(extended & (LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT), LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+        EXPECT_EQ(extended & (LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP),
+                  LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
         EXPECT_EQ(UiRobot::Style(list) & LVS_TYPEMASK, LVS_REPORT);
         EXPECT_EQ(r.Text(window, IDC_RENAME_MESSAGE), L"Because file names were duplicated, it was renamed.");
         EXPECT_EQ(r.Text(window, IDC_DO_NOT_SHOW_AGAIN), L"&Do not show this message again.");
@@ -155,6 +171,93 @@ TEST_F(RenameWarningTest, ListsEveryFileAndTheNewNameOfTheRenamedOne) {
     });
     // The list's cursor is back at the start for whoever reads it next.
     EXPECT_EQ(m_targets.Next(), m_targets.GetFileAt(0));
+}
+
+// 50 long names that differ only at their end, all taken: each column is as wide as its longest
+// name (the list scrolls sideways), the dialog can be made larger and the list grows with it,
+// and Ctrl+C copies the selected rows.
+TEST_F(RenameWarningTest, LongNamesShowWholeTheDialogSizesAndCtrlCCopiesTheSelectedRows) {
+    std::wstring listText = L"\xFEFF";
+    auto name = [](int n) {
+        wchar_t page[16];
+        std::swprintf(page, 16, L"page %03d", n);
+        return L"Quarterly report of the northern sales region & partners, scanned at the front desk - " +
+               std::wstring(page);
+    };
+    for (int n = 1; n <= 50; ++n) {
+        WriteFileBytes(m_sources / (name(n) + L".pdf"), "scan");
+        WriteFileBytes(m_destinationFolder / (name(n) + L".pdf"), "taken");
+        listText += m_sources / (name(n) + L".pdf") + L"\r\n";
+    }
+    WriteFileBytes(m_sources / L"files.txt", send_tests::Utf16Bytes(listText));
+    ASSERT_EQ(m_targets.CreateFileList(m_sources / L"files.txt"), 0);
+    TestDestination destination(m_destinationFolder.Path());
+    for (int i = 0; i < m_targets.GetCount(); ++i) (void)m_targets.GetFileAt(i)->Send(&destination, false);
+
+    std::wstring copied;
+    Warn([&](UiRobot& r) {
+        HWND window = r.WaitForWindow(L"#32770", kCaption);
+        HWND list = ::GetDlgItem(window, IDC_RENAME_LIST);
+        Rows rows = UiRobot::ListViewRows(list);
+        ASSERT_EQ(rows.size(), 50u);
+        EXPECT_EQ(rows[49], (std::vector<std::wstring>{name(50) + L".pdf", name(50) + L"_001.pdf"}));
+        for (int column = 0; column < 2; ++column) {
+            int width = static_cast<int>(::SendMessageW(list, LVM_GETCOLUMNWIDTH, column, 0));
+            int text = static_cast<int>(::SendMessageW(list, LVM_GETSTRINGWIDTHW, 0,
+                                                       reinterpret_cast<LPARAM>(rows[49][column].c_str())));
+            EXPECT_GT(width, text) << "column " << column;
+        }
+        EXPECT_NE(UiRobot::Style(list) & WS_HSCROLL, 0) << "wider than the list: it scrolls sideways";
+        EXPECT_NE(UiRobot::Style(window) & WS_THICKFRAME, 0);
+        r.Screenshot(L"rename-warning-long-names", window);
+
+        // Larger by 200 by 100 pixels: the list takes all of it, OK stays in the corner.
+        RECT before = {};
+        ::GetWindowRect(window, &before);
+        RECT listBefore = UiRobot::ChildRect(window, list);
+        RECT okBefore = UiRobot::ChildRect(window, ::GetDlgItem(window, IDOK));
+        ::SetWindowPos(window, nullptr, 0, 0, before.right - before.left + 200, before.bottom - before.top + 100,
+                       SWP_NOMOVE | SWP_NOZORDER);
+        RECT listAfter = UiRobot::ChildRect(window, list);
+        RECT okAfter = UiRobot::ChildRect(window, ::GetDlgItem(window, IDOK));
+        EXPECT_EQ(listAfter.right - listAfter.left, listBefore.right - listBefore.left + 200);
+        EXPECT_EQ(listAfter.bottom - listAfter.top, listBefore.bottom - listBefore.top + 100);
+        EXPECT_EQ(okAfter.left, okBefore.left + 200);
+        EXPECT_EQ(okAfter.top, okBefore.top + 100);
+        r.Screenshot(L"rename-warning-long-names-larger", window);
+        // Smaller than at first is refused: the dialog keeps its first size as the least.
+        ::SetWindowPos(window, nullptr, 0, 0, 100, 100, SWP_NOMOVE | SWP_NOZORDER);
+        RECT least = {};
+        ::GetWindowRect(window, &least);
+        EXPECT_EQ(least.right - least.left, before.right - before.left);
+
+        // Rows 2 and 50 selected, then Ctrl+C in the list.
+        for (int row : {1, 49}) {
+            LVITEMW state = {};
+            state.stateMask = LVIS_SELECTED;
+            state.state = LVIS_SELECTED;
+            ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+        }
+        ::SetForegroundWindow(window);
+        ::SendMessageW(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(list), TRUE);
+        INPUT keys[4] = {};
+        const WORD codes[4] = {VK_CONTROL, 'C', 'C', VK_CONTROL};
+        for (int i = 0; i < 4; ++i) {
+            keys[i].type = INPUT_KEYBOARD;
+            keys[i].ki.wVk = codes[i];
+            keys[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
+        }
+        ::SendInput(4, keys, sizeof(INPUT));
+        std::wstring expected = name(2) + L".pdf\t" + name(2) + L"_001.pdf\r\n" + name(50) + L".pdf\t" + name(50) +
+                                L"_001.pdf\r\n";
+        Eventually([&] {
+            copied = ClipboardText();
+            return copied == expected;
+        });
+        EXPECT_EQ(copied, expected);
+        r.PressKey(window, VK_ESCAPE);
+        r.WaitForClose(window);
+    });
 }
 
 TEST_F(RenameWarningTest, NoSettingsFileShowsTheWarningAndOkUncheckedWritesTrue) {

@@ -200,7 +200,8 @@ TEST_F(ExecuteTest, AMissingFolderAsksWithTheSystemTextAndRetrySavesOnceItExists
     while (!description.empty() && (description.back() == L'\n' || description.back() == L'\r')) description.pop_back();
     EXPECT_EQ(0u, message.find(L"The file cannot be saved."));
     EXPECT_NE(std::wstring::npos, message.find(description)) << send_tests::Narrow(message);
-    EXPECT_EQ(PluginErrorTrigger::MessageFor(ERROR_PATH_NOT_FOUND), message);
+    EXPECT_EQ(PluginErrorTrigger::MessageFor(ERROR_PATH_NOT_FOUND, m_in / L"scan1.pdf", missing + L"\\scan1.pdf"),
+              message);
     EXPECT_EQ((std::vector<std::wstring>{L"scan1.pdf"}), ListNames(missing));
 }
 
@@ -216,7 +217,7 @@ TEST_F(ExecuteTest, AbortInTheErrorDialogKeepsTheEarlierFilesAndEndsWithUserCanc
         r.WaitForClose(progress);
     });
     EXPECT_EQ(1223, code);
-    EXPECT_EQ(PluginErrorTrigger::MessageFor(ERROR_FILE_NOT_FOUND), message);
+    EXPECT_EQ(PluginErrorTrigger::MessageFor(ERROR_FILE_NOT_FOUND, m_in / L"scan2.pdf", m_sync / L"scan2.pdf"), message);
     EXPECT_EQ((std::vector<std::wstring>{L"scan1.pdf"}), ListNames(m_sync.Path()));
     EXPECT_FALSE(ReadShowLink());
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(SettingsFile().c_str()));

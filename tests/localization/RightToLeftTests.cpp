@@ -103,7 +103,7 @@ TEST_F(BoundWithShippedFile, OnlyArabicSaudiArabiaReadsRightToLeft) {
     for (const Case& c : cases) {
         SetCurrentLocale(c.locale);
         EXPECT_EQ(IsRightToLeft(), c.rightToLeft) << c.locale;
-        EXPECT_EQ(RightToLeftReadingFlag(), c.rightToLeft ? static_cast<UINT>(MB_RTLREADING) : 0u) << c.locale;
+        EXPECT_EQ(RightToLeftReadingFlag(), c.rightToLeft ? static_cast<UINT>(MB_RTLREADING | MB_RIGHT) : 0u) << c.locale;
     }
 }
 
@@ -116,7 +116,9 @@ TEST_F(BoundWithShippedFile, ArabicMessageBoxReadsRightToLeft) {
     EXPECT_EQ(seen.caption, L"خطأ");
     EXPECT_EQ(seen.text, L"لا يمكن حفظ الملف.");
     ASSERT_TRUE(seen.sawInitDialog);
-    EXPECT_EQ(seen.boxStyle & MB_RTLREADING, static_cast<DWORD>(MB_RTLREADING)) << std::hex << seen.boxStyle;
+    // Read right to left and aligned to the right.
+    EXPECT_EQ(seen.boxStyle & (MB_RTLREADING | MB_RIGHT), static_cast<DWORD>(MB_RTLREADING | MB_RIGHT))
+        << std::hex << seen.boxStyle;
     EXPECT_EQ(seen.boxStyle & MB_TYPEMASK, static_cast<DWORD>(MB_OK)) << "the caller's style is kept";
 }
 
@@ -129,6 +131,6 @@ TEST_F(BoundWithShippedFile, JapaneseMessageBoxReadsLeftToRight) {
     EXPECT_EQ(seen.caption, L"エラー");
     EXPECT_EQ(seen.text, L"エラーが発生しました。");
     ASSERT_TRUE(seen.sawInitDialog);
-    EXPECT_EQ(seen.boxStyle & MB_RTLREADING, 0u) << std::hex << seen.boxStyle;
+    EXPECT_EQ(seen.boxStyle & (MB_RTLREADING | MB_RIGHT), 0u) << std::hex << seen.boxStyle;
     EXPECT_EQ(seen.exStyle & (WS_EX_LAYOUTRTL | WS_EX_RTLREADING), 0) << std::hex << seen.exStyle;
 }

@@ -22,6 +22,8 @@ const GetterCase kEnglishTexts[] = {
     {texts::Error, L"Error"},
     {texts::ErrorOccured, L"Error occured."},
     {texts::FileCannotBeSaved, L"The file cannot be saved."},
+    {[] { return texts::FailedFile(L"page & 1.pdf"); }, L"File: page & 1.pdf"},
+    {[] { return texts::FailedFolder(L"C:\\sync\\Job"); }, L"Destination folder: C:\\sync\\Job"},
     {texts::BadArguments, L"Bad arguments."},
     {texts::CouldNotReadSettings, L"Could not read settings."},
     {texts::CouldNotWriteSettings, L"Could not write settings."},

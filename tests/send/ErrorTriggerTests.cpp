@@ -1,6 +1,7 @@
 #include "send/PluginErrorTrigger.h"
 #include "send/SendStatus.h"
 #include "support/MessageTexts.h"
+#include "tests/send/SendTestSupport.h"
 #include "tests/send/TestDestination.h"
 
 #include <gtest/gtest.h>
@@ -79,12 +80,40 @@ private:
 
 }  // namespace
 
+// The system's description without the line break the system ends it with.
+std::wstring Description(DWORD code) {
+    std::wstring description = SystemText(code);
+    while (!description.empty() && (description.back() == L'\n' || description.back() == L'\r')) description.pop_back();
+    return description;
+}
+
 TEST(PluginErrorTrigger, MessageIsTheFixedTextWithTheSystemsDescriptionOnTheNextLine) {
-    std::wstring description = SystemText(ERROR_ACCESS_DENIED);
+    std::wstring description = Description(ERROR_ACCESS_DENIED);
     ASSERT_FALSE(description.empty());
     EXPECT_EQ(PluginErrorTrigger::MessageFor(ERROR_ACCESS_DENIED), texts::FileCannotBeSaved() + L"\r\n" + description);
     EXPECT_EQ(texts::FileCannotBeSaved(), L"The file cannot be saved.");
     EXPECT_EQ(PluginErrorTrigger::MessageFor(0x2000FFFF), L"The file cannot be saved.");
+}
+
+// The file (its name) and the destination folder follow, each on a line of its own.
+TEST(PluginErrorTrigger, MessageNamesTheFileAndTheDestinationFolder) {
+    const struct {
+        DWORD code;
+        const wchar_t* source;
+        const wchar_t* target;
+        std::wstring expectedTail;
+    } cases[] = {
+        {ERROR_PATH_NOT_FOUND, L"C:\\scans\\page & 1.pdf", L"C:\\sync\\Job\\page & 1.pdf",
+         L"\r\nFile: page & 1.pdf\r\nDestination folder: C:\\sync\\Job"},
+        {0x2000FFFF, L"C:\\scans\\a.pdf", L"D:\\a.pdf", L"\r\nFile: a.pdf\r\nDestination folder: D:\\"},
+        {ERROR_ACCESS_DENIED, L"C:\\scans\\a.pdf", L"", L"\r\nFile: a.pdf"},
+    };
+    for (const auto& c : cases) {
+        std::wstring description = Description(c.code);
+        std::wstring head = texts::FileCannotBeSaved() + (description.empty() ? L"" : L"\r\n" + description);
+        EXPECT_EQ(PluginErrorTrigger::MessageFor(static_cast<int>(c.code), c.source, c.target), head + c.expectedTail)
+            << send_tests::Narrow(c.source);
+    }
 }
 
 TEST(PluginErrorTrigger, DialogEndCodesBecomeDecisions) {
@@ -108,7 +137,7 @@ TEST(PluginErrorTrigger, DialogEndCodesBecomeDecisions) {
         EXPECT_EQ(asker.calls, 1);
         EXPECT_EQ(asker.lastOwner, owner);
         EXPECT_EQ(asker.lastDestination, &destination);
-        EXPECT_EQ(asker.lastMessage, PluginErrorTrigger::MessageFor(ERROR_ACCESS_DENIED));
+        EXPECT_EQ(asker.lastMessage, PluginErrorTrigger::MessageFor(ERROR_ACCESS_DENIED));  // no file set
         // A later pass finds the decision taken and goes on without waiting.
         EXPECT_EQ(trigger.Send(&destination, false), send_status::kGoOn);
     }

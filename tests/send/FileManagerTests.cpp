@@ -4,6 +4,7 @@
 #include "send/PluginTargetList.h"
 #include "send/SendStatus.h"
 #include "send/WorkerMessages.h"
+#include "tests/common/LogCapture.h"
 #include "tests/send/SendTestSupport.h"
 #include "tests/send/TestDestination.h"
 
@@ -243,7 +244,8 @@ TEST_F(FileManagerTest, RetryAfterTheCauseIsGoneSavesTheFileAndGoesOn) {
     EXPECT_EQ(outcome.result, 0);
     EXPECT_EQ(ListNames(missing), (Names{L"a.pdf", L"b.pdf", L"c.pdf"}));
     ASSERT_EQ(m_asker.messages.size(), 1u);
-    EXPECT_EQ(m_asker.messages[0], PluginErrorTrigger::MessageFor(ERROR_PATH_NOT_FOUND));
+    EXPECT_EQ(m_asker.messages[0],
+              PluginErrorTrigger::MessageFor(ERROR_PATH_NOT_FOUND, m_in / L"a.pdf", missing + L"\\a.pdf"));
     EXPECT_EQ(m_manager.GetFileCount(), 3);
     EXPECT_EQ(m_manager.GetSavedCount(), 3);
 }
@@ -259,6 +261,24 @@ TEST_F(FileManagerTest, AFailedRetryAsksAgainAndAbortKeepsEarlierFiles) {
     EXPECT_EQ(outcome.result, 1223);
     EXPECT_EQ(ListNames(m_out.Path()), Names{L"a.pdf"}) << "an abort keeps what was saved";
     EXPECT_EQ(m_list.GetCount(), 5) << "the second failure's trigger sits before the first one";
+}
+
+// Every failed file leaves one error line with the system's code, the source and the target,
+// each time it fails; a search of the log for errors finds it.
+TEST_F(FileManagerTest, EveryFailureWritesAnErrorLineWithTheCodeAndBothPaths) {
+    testing_support::LogCapture log;
+    std::wstring missing = m_out / L"missing";
+    m_destination.SetFolder(missing);
+    AddSources({L"a.pdf", L"b.pdf"});
+    m_asker.endCodes = {4, 3};  // retry the first file once, then abort
+    (void)Run(false);
+    std::vector<std::string> failures;
+    for (const std::string& line : log.Texts()) {
+        if (line.rfind("3 ", 0) == 0 && line.find("file not saved") != std::string::npos) failures.push_back(line);
+    }
+    std::string expected = "3 Error PluginFileManager::SendBatch, file not saved: error = 3, source = " +
+                           send_tests::Narrow(m_in / L"a.pdf") + ", target = " + send_tests::Narrow(missing) + "\\a.pdf";
+    EXPECT_EQ(failures, (std::vector<std::string>{expected, expected}));
 }
 
 TEST_F(FileManagerTest, AnErrorDialogClosedWithEscapeAborts) {

@@ -131,8 +131,9 @@ TEST_P(RightToLeft, OnlyArabicMirrorsTheDialogAndReadsBoxesRightToLeft) {
         ::PostMessageW(window, WM_APP, 0, 0);
         HWND box = r.WaitForWindow(L"#32770", L"ui_tests");
         EXPECT_EQ(::GetWindow(box, GW_OWNER), window);
-        EXPECT_EQ(dialog.MessageBoxStyle(MB_OK), UINT(MB_OK) | (rtl ? MB_RTLREADING : 0));
-        EXPECT_EQ(dialog.MessageBoxStyle(MB_YESNO | MB_ICONERROR), UINT(MB_YESNO | MB_ICONERROR) | (rtl ? MB_RTLREADING : 0));
+        const UINT rightToLeft = rtl ? MB_RTLREADING | MB_RIGHT : 0;
+        EXPECT_EQ(dialog.MessageBoxStyle(MB_OK), UINT(MB_OK) | rightToLeft);
+        EXPECT_EQ(dialog.MessageBoxStyle(MB_YESNO | MB_ICONERROR), UINT(MB_YESNO | MB_ICONERROR) | rightToLeft);
         UiRobot::MessageBoxSeen seen = r.AnswerMessageBox(L"ui_tests", IDOK);
         EXPECT_EQ(seen.text, L"Box text");
         if (rtl) r.Screenshot(L"common-setting-ar", window);

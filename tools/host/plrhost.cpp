@@ -4,13 +4,15 @@
 // call per subcommand, printing the HRESULT, pRetVal and the out-values. Several subcommands
 // may follow each other; they run in order on one object.
 //
-//   identity | flags | connect | disconnect | set-language <id> | create-id
-//   delete-id <job> | copy-id <job> | show-setting <job> | common-setting | summary <job>
-//   link-state <job> | link-label <job> | open-link <job>
-//   execute <filelist> <delete 0|1> [<job>] | export <folder> | import <folder>
-//
+// The subcommands and their arguments are listed in kSubcommands (and by "plrhost --help").
 // Job IDs are braced GUID texts; "execute" without one uses the job that an earlier
 // create-id of the same run made.
+//
+// With PLRHOST_DIALOG_TIMEOUT=<seconds> in the environment (scripts/main-job.sh sets it when the
+// dialogs show on an Xvfb nobody sees) a watchdog reports every dialog of the process that
+// stays unchanged for a few seconds: its texts, and a screenshot into PLRHOST_SCREENSHOTS (a
+// Linux folder). A dialog still unchanged after the time-out is closed as Cancel or Abort
+// would close it, so that the run ends by itself.
 #include "support/Raii.h"
 
 #include "PLRPluginIF.h"
@@ -18,12 +20,49 @@
 #include <shellapi.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cwchar>
+#include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
+
+struct Subcommand {
+    const wchar_t* name;
+    const wchar_t* arguments;
+    const wchar_t* call;
+};
+
+const Subcommand kSubcommands[] = {
+    {L"identity", L"", L"get_Name, get_Title, get_Description, get_Version, get_Icon"},
+    {L"flags", L"", L"the six get_Show.../get_IsExecutable flags"},
+    {L"connect", L"", L"Connect"},
+    {L"disconnect", L"", L"Disconnect"},
+    {L"set-language", L"<langid>", L"SetLanguageID (decimal or 0x hex, e.g. 1041)"},
+    {L"create-id", L"", L"CreateID; later subcommands may use the new job"},
+    {L"delete-id", L"<job>", L"DeleteID"},
+    {L"copy-id", L"<job>", L"CopyID"},
+    {L"show-setting", L"<job>", L"ShowSetting (the folder picker)"},
+    {L"common-setting", L"", L"ShowCommonSetting"},
+    {L"summary", L"<job>", L"SettingsSummary"},
+    {L"link-state", L"<job>", L"ShowLinkButton"},
+    {L"link-label", L"<job>", L"LinkLabel"},
+    {L"open-link", L"<job>", L"ClickedLinkButton"},
+    {L"execute", L"<filelist> <delete 0|1> [<job>]", L"Execute (without <job>: the job of an earlier create-id)"},
+    {L"export", L"<folder>", L"Export"},
+    {L"import", L"<folder>", L"Import"},
+};
+
+const Subcommand* FindSubcommand(const std::wstring& name) {
+    for (const Subcommand& entry : kSubcommands) {
+        if (name == entry.name) return &entry;
+    }
+    return nullptr;
+}
 
 void PrintLine(const std::wstring& line) {
     std::wstring text = line + L"\n";
@@ -34,6 +73,65 @@ void PrintLine(const std::wstring& line) {
                           nullptr);
     std::fwrite(bytes.data(), 1, bytes.size(), stdout);
     std::fflush(stdout);  // a killed run keeps every line it printed
+}
+
+void PrintUsage() {
+    PrintLine(L"usage: plrhost <subcommand> [arguments] [<subcommand> [arguments] ...]");
+    PrintLine(L"subcommands, run in order on one plug-in object:");
+    for (const Subcommand& entry : kSubcommands) {
+        std::wstring left = std::wstring(L"  ") + entry.name + (*entry.arguments ? L" " : L"") + entry.arguments;
+        if (left.size() < 44) left.resize(44, L' ');
+        PrintLine(left + L" " + entry.call);
+    }
+    PrintLine(L"<job> is a braced GUID such as {01234567-89AB-CDEF-0123-456789ABCDEF}.");
+    PrintLine(L"Each call prints hr=<HRESULT> pRetVal=<the plug-in's result code>; exit code 0 when every call");
+    PrintLine(L"succeeded, 1 when one failed, 2 for a usage error.");
+}
+
+void UsageError(const std::wstring& command) {
+    const Subcommand* known = FindSubcommand(command);
+    if (!known) {
+        PrintLine(L"usage error: unknown subcommand \"" + command + L"\"");
+    } else {
+        PrintLine(L"usage error: \"" + command + L"\" expects " + known->arguments);
+    }
+    PrintUsage();
+}
+
+// The arguments a subcommand cannot do without: the <...> before any [...].
+size_t RequiredArguments(const Subcommand& subcommand) {
+    std::wstring arguments = subcommand.arguments;
+    size_t count = 0;
+    for (size_t at = 0; at < arguments.size() && arguments[at] != L'['; ++at) {
+        if (arguments[at] == L'<') ++count;
+    }
+    return count;
+}
+
+// The whole command line checked before the first call, so that a mistake further on does not
+// leave half of the calls made.
+bool CheckArguments(const std::vector<std::wstring>& args) {
+    size_t i = 0;
+    while (i < args.size()) {
+        const std::wstring& command = args[i++];
+        const Subcommand* known = FindSubcommand(command);
+        size_t required = known ? RequiredArguments(*known) : 0;
+        if (!known || args.size() - i < required) {
+            UsageError(command);
+            return false;
+        }
+        if (std::wstring(known->arguments) == L"<job>") {
+            GUID id = {};
+            if (FAILED(::IIDFromString(args[i].c_str(), &id))) {
+                PrintLine(L"usage error: \"" + command + L"\" expects <job>, a braced GUID, not \"" + args[i] + L"\"");
+                PrintUsage();
+                return false;
+            }
+        }
+        i += required;
+        if (command == L"execute" && i < args.size() && !args[i].empty() && args[i][0] == L'{') ++i;
+    }
+    return true;
 }
 
 std::wstring Hex(unsigned long value) {
@@ -89,6 +187,157 @@ raii::UniqueWindow CreateHostWindow() {
     if (window) ::ShowWindow(window, SW_SHOWNORMAL);
     return raii::UniqueWindow(window);
 }
+
+// Reports and, after a time-out, closes dialogs that wait on a display nobody sees (see the top
+// of this file). A dialog counts as waiting while its texts stay the same: a progress dialog
+// that counts its files is working.
+class DialogWatchdog {
+public:
+    DialogWatchdog() {
+        wchar_t value[32] = {};
+        if (!::GetEnvironmentVariableW(L"PLRHOST_DIALOG_TIMEOUT", value, 32)) return;
+        m_timeoutMs = std::wcstoul(value, nullptr, 10) * 1000;
+        if (m_timeoutMs == 0) return;
+        wchar_t folder[1024] = {};
+        if (::GetEnvironmentVariableW(L"PLRHOST_SCREENSHOTS", folder, 1024)) m_screenshots = folder;
+        m_thread = std::thread([this] { Watch(); });
+    }
+    ~DialogWatchdog() {
+        m_stop = true;
+        if (m_thread.joinable()) m_thread.join();
+    }
+    DialogWatchdog(const DialogWatchdog&) = delete;
+    DialogWatchdog& operator=(const DialogWatchdog&) = delete;
+
+private:
+    static constexpr DWORD kPollMs = 250;
+    static constexpr DWORD kReportAfterMs = 3000;
+
+    struct Seen {
+        std::wstring texts;
+        DWORD since = 0;
+        bool reported = false;
+        bool closed = false;
+    };
+
+    static BOOL CALLBACK CollectDialog(HWND window, LPARAM found) {
+        DWORD process = 0;
+        ::GetWindowThreadProcessId(window, &process);
+        wchar_t className[16] = {};
+        ::GetClassNameW(window, className, 16);
+        if (process == ::GetCurrentProcessId() && ::IsWindowVisible(window) && ::IsWindowEnabled(window) &&
+            std::wstring(className) == L"#32770") {
+            reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+        }
+        return TRUE;
+    }
+
+    static std::wstring WindowText(HWND window) {
+        wchar_t text[2048] = {};
+        // Bounded: a window whose thread hangs must not hang the watchdog.
+        DWORD_PTR length = 0;
+        if (!::SendMessageTimeoutW(window, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 1000,
+                                   &length)) {
+            return std::wstring();
+        }
+        return std::wstring(text);
+    }
+
+    static BOOL CALLBACK CollectText(HWND child, LPARAM texts) {
+        std::wstring text = WindowText(child);
+        if (!text.empty() && ::IsWindowVisible(child)) *reinterpret_cast<std::wstring*>(texts) += L"\n  | " + text;
+        return TRUE;
+    }
+
+    static std::wstring DialogTexts(HWND dialog) {
+        std::wstring texts = L"\"" + WindowText(dialog) + L"\"";
+        ::EnumChildWindows(dialog, CollectText, reinterpret_cast<LPARAM>(&texts));
+        return texts;
+    }
+
+    // Cancel where the dialog has it, else Abort (the error dialog's, or a message box's), else
+    // No, else OK: the answer that stops the batch.
+    static void CloseAsCancel(HWND dialog) {
+        const int kErrorDialogAbort = 1006;
+        for (int id : {IDCANCEL, kErrorDialogAbort, IDABORT, IDNO, IDOK}) {
+            HWND button = ::GetDlgItem(dialog, id);
+            if (button && ::IsWindowEnabled(button)) {
+                ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+                return;
+            }
+        }
+        ::PostMessageW(dialog, WM_CLOSE, 0, 0);
+    }
+
+    // The Xvfb screen into a PNG file; its path, or why there is none. The picture is written
+    // under a temporary name and renamed when complete: Wine gives no handle to wait on for a
+    // Linux process, so the final name is what is waited for.
+    std::wstring Screenshot(unsigned number) {
+        if (m_screenshots.empty()) return L"(none: PLRHOST_SCREENSHOTS is not set)";
+        std::wstring file = m_screenshots + L"/plrhost-dialog-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                            std::to_wstring(number) + L".png";
+        std::wstring command = L"Z:\\bin\\sh -c \"mkdir -p '" + m_screenshots + L"' && xwd -root -silent | convert xwd:- '" +
+                               file + L".part.png' && mv '" + file + L".part.png' '" + file + L"'\"";
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process = {};
+        if (!::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                              &startup, &process)) {
+            return L"(none: error " + std::to_wstring(::GetLastError()) + L")";
+        }
+        if (process.hThread) ::CloseHandle(process.hThread);
+        if (process.hProcess) ::CloseHandle(process.hProcess);
+        std::wstring windowsFile = L"Z:" + file;  // the Linux path seen through Wine's drive Z:
+        for (wchar_t& c : windowsFile) {
+            if (c == L'/') c = L'\\';
+        }
+        constexpr DWORD kScreenshotTimeoutMs = 30000;
+        DWORD start = ::GetTickCount();
+        while (::GetFileAttributesW(windowsFile.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            if (m_stop || ::GetTickCount() - start > kScreenshotTimeoutMs) return L"(none could be made)";
+            ::Sleep(kPollMs);
+        }
+        return file;
+    }
+
+    void Watch() {
+        std::map<HWND, Seen> seen;
+        unsigned reports = 0;
+        while (!m_stop) {
+            ::Sleep(kPollMs);
+            std::vector<HWND> dialogs;
+            ::EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&dialogs));
+            DWORD now = ::GetTickCount();
+            std::map<HWND, Seen> current;
+            for (HWND dialog : dialogs) {
+                Seen entry = seen.count(dialog) ? seen[dialog] : Seen{};
+                std::wstring texts = DialogTexts(dialog);
+                if (entry.since == 0 || texts != entry.texts) entry = Seen{texts, now, false, false};
+                DWORD waited = now - entry.since;
+                // Reported before it is closed, also with a time-out shorter than the usual wait.
+                if (!entry.reported && waited >= std::min<DWORD>(kReportAfterMs, m_timeoutMs)) {
+                    entry.reported = true;
+                    PrintLine(L"plrhost: a dialog waits on a display nobody sees: " + texts);
+                    PrintLine(L"plrhost: screenshot " + Screenshot(++reports));
+                    PrintLine(L"plrhost: it is closed as Cancel/Abort would close it unless it changes within " +
+                              std::to_wstring(m_timeoutMs / 1000) + L" s");
+                }
+                if (!entry.closed && waited >= m_timeoutMs) {
+                    entry.closed = true;
+                    PrintLine(L"plrhost: time-out: closing \"" + WindowText(dialog) + L"\" as Cancel/Abort");
+                    CloseAsCancel(dialog);
+                }
+                current[dialog] = entry;
+            }
+            seen.swap(current);
+        }
+    }
+
+    DWORD m_timeoutMs = 0;
+    std::wstring m_screenshots;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
 
 class Host {
 public:
@@ -174,7 +423,7 @@ public:
                 HRESULT hr = m_plugin->Import(NewBstr(a).Get(), &r);
                 Report(L"Import", hr, r);
             } else {
-                PrintLine(L"usage error at \"" + command + L"\"");
+                UsageError(command);
                 return false;
             }
         }
@@ -190,7 +439,7 @@ private:
         if (!next(text)) return false;
         // Turning the text into a GUID is the host's business.
         if (FAILED(::IIDFromString(text.c_str(), &id))) {
-            PrintLine(L"not a job ID: " + text);
+            PrintLine(L"not a job ID (a braced GUID): " + text);
             return false;
         }
         return true;
@@ -279,9 +528,16 @@ int main() {
     for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
     ::LocalFree(argv);
     if (args.empty()) {
-        PrintLine(L"usage: plrhost <subcommand> [arguments] [<subcommand> ...]");
+        PrintUsage();
         return 2;
     }
+    if (args[0] == L"--help" || args[0] == L"-h" || args[0] == L"/?" || args[0] == L"help") {
+        PrintUsage();
+        return 0;
+    }
+    // Every subcommand and its arguments are checked before the plug-in is called.
+    if (!CheckArguments(args)) return 2;
+    DialogWatchdog watchdog;
 
     raii::ComApartment apartment;
     HRESULT hr = RegisterHostTypeLibrary();

@@ -1,7 +1,7 @@
 #include "module/PluginForBrellixApp.h"
 
 #include "host/ServerModule.h"
-#include "resources/Version.h"
+#include "Version.h"
 #include "settings/PluginSettingFile.h"
 #include "support/Localization.h"
 #include "support/MyModule.h"

@@ -246,7 +246,7 @@ TEST_F(ExecuteTest, AMoveWhoseCopyCannotBeFlushedAsksAndKeepsItsSource) {
         r.WaitForClose(progress);
     });
     EXPECT_EQ(1223, code);
-    EXPECT_EQ(PluginErrorTrigger::MessageFor(ERROR_IO_DEVICE), message);
+    EXPECT_EQ(PluginErrorTrigger::MessageFor(ERROR_IO_DEVICE, m_in / L"scan1.pdf", m_sync / L"scan1.pdf"), message);
     EXPECT_TRUE(ListNames(m_sync.Path()).empty()) << "neither the name nor the temporary file may stay";
     EXPECT_EQ((std::vector<std::wstring>{L"list.txt", L"scan1.pdf"}), ListNames(m_in.Path()));
 }

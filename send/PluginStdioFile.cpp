@@ -90,23 +90,6 @@ bool CutAtNul(std::wstring& line) {
     return true;
 }
 
-// Appends a target for the line unless nothing but white space is left of it. The path is
-// resolved once here (current folder, `.` and `..`), so that the copy and the saved name both
-// come from the same text whatever its length. False for a line that is refused.
-bool AddLine(std::wstring& line, TargetArray& targets) {
-    bool accepted = CutAtNul(line);
-    size_t end = accepted ? line.size() : 0;
-    while (end > 0 && line[end - 1] == L'\r') --end;
-    while (end > 0 && IsWhiteSpace(line[end - 1])) --end;
-    size_t begin = 0;
-    while (begin < end && IsWhiteSpace(line[begin])) ++begin;
-    if (begin < end) {
-        targets.push_back(std::make_unique<PluginTargetFile>(path_text::FullPath(line.substr(begin, end - begin))));
-    }
-    line.clear();
-    return accepted;
-}
-
 // The names the system maps to devices in every folder, compared without extension and
 // without trailing dots and spaces, as older systems do.
 bool IsDeviceName(const std::wstring& path) {
@@ -134,6 +117,26 @@ bool IsDevicePath(const std::wstring& path) {
     bool onShare = rest.size() > 4 && std::towupper(rest[0]) == L'U' && std::towupper(rest[1]) == L'N' &&
                    std::towupper(rest[2]) == L'C' && rest[3] == L'\\';
     return !onDrive && !onShare;
+}
+
+// Appends a target for the line unless nothing but white space is left of it. The path is
+// resolved once here (current folder, `.` and `..`), so that the copy and the saved name both
+// come from the same text whatever its length. False for a line that is refused.
+bool AddLine(std::wstring& line, TargetArray& targets) {
+    bool accepted = CutAtNul(line);
+    size_t end = accepted ? line.size() : 0;
+    while (end > 0 && line[end - 1] == L'\r') --end;
+    while (end > 0 && IsWhiteSpace(line[end - 1])) --end;
+    size_t begin = 0;
+    while (begin < end && IsWhiteSpace(line[begin])) ++begin;
+    if (begin < end) {
+        // A device as a source (COM1, a pipe) could block the copy for ever on the worker:
+        // such a list is refused like one with a hidden NUL.
+        if (IsDevicePath(line.substr(begin, end - begin))) return false;
+        targets.push_back(std::make_unique<PluginTargetFile>(path_text::FullPath(line.substr(begin, end - begin))));
+    }
+    line.clear();
+    return accepted;
 }
 
 }  // namespace

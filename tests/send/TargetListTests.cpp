@@ -98,6 +98,17 @@ TEST(PluginStdioFile, LinesWithNulAreRefusedUnlessTheNulOnlyEndsThem) {
     for (const Case& c : cases) EXPECT_EQ(ReadPaths(c.bytes, c.code), c.expected) << c.what;
 }
 
+// A source that is a device could block the worker's copy for ever (a serial port waits for
+// data): a list naming one is refused as a whole, like a hostile list.
+TEST(PluginStdioFile, ListsNamingADeviceAsASourceAreRefused) {
+    const wchar_t* const devices[] = {L"COM1", L"C:\\scans\\LPT1.pdf", L"\\\\.\\pipe\\scans", L"CONIN$",
+                                      L"\\\\?\\GLOBALROOT\\Device\\Null"};
+    for (const wchar_t* device : devices) {
+        EXPECT_EQ(ReadPaths(Utf16Bytes(L"C:\\a.pdf\r\n" + std::wstring(device) + L"\r\n"), 1), Paths{L"C:\\a.pdf"})
+            << device;
+    }
+}
+
 // Each path is resolved once when it is read, as the system resolves a short path: the copy
 // and the saved name then come from the same text, at every length.
 TEST(PluginStdioFile, PathsAreMadeAbsoluteAndNormalised) {

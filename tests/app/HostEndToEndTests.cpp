@@ -13,6 +13,7 @@
 
 using namespace app_testing;
 using testing_support::BinFolder;
+using testing_support::EnvironmentOverride;
 using testing_support::ReadFileBytes;
 using testing_support::RunProcess;
 using testing_support::ScratchFolder;
@@ -117,20 +118,6 @@ TEST_F(HostEndToEnd, DeleteIdWithoutSettingsFileThroughTheHost) {
 }
 
 namespace {
-
-// Sets an environment variable for the life of the object; programs started meanwhile inherit it.
-class EnvironmentOverride {
-public:
-    EnvironmentOverride(const wchar_t* name, const std::wstring& value) : m_name(name) {
-        ::SetEnvironmentVariableW(name, value.c_str());
-    }
-    ~EnvironmentOverride() { ::SetEnvironmentVariableW(m_name, nullptr); }
-    EnvironmentOverride(const EnvironmentOverride&) = delete;
-    EnvironmentOverride& operator=(const EnvironmentOverride&) = delete;
-
-private:
-    const wchar_t* m_name;
-};
 
 struct UsageCase {
     const char* name;

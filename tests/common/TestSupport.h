@@ -79,6 +79,21 @@ private:
     std::string m_bytes;
 };
 
+// Sets an environment variable for the life of the object and removes it afterwards;
+// programs started meanwhile inherit it.
+class EnvironmentOverride {
+public:
+    EnvironmentOverride(const wchar_t* name, const std::wstring& value) : m_name(name) {
+        ::SetEnvironmentVariableW(name, value.c_str());
+    }
+    ~EnvironmentOverride() { ::SetEnvironmentVariableW(m_name, nullptr); }
+    EnvironmentOverride(const EnvironmentOverride&) = delete;
+    EnvironmentOverride& operator=(const EnvironmentOverride&) = delete;
+
+private:
+    const wchar_t* m_name;
+};
+
 // Converts a Linux path of the build into the Windows path Wine maps it to (Z:\...).
 std::wstring FromUnixPath(const char* path);
 

@@ -26,19 +26,7 @@ inline std::wstring ModulePath(HMODULE module) {
     return std::wstring(buffer.data(), length);
 }
 
-// Sets an environment variable for the life of the object.
-class EnvironmentOverride {
-public:
-    EnvironmentOverride(const wchar_t* name, const std::wstring& value) : m_name(name) {
-        ::SetEnvironmentVariableW(name, value.c_str());
-    }
-    ~EnvironmentOverride() { ::SetEnvironmentVariableW(m_name, nullptr); }
-    EnvironmentOverride(const EnvironmentOverride&) = delete;
-    EnvironmentOverride& operator=(const EnvironmentOverride&) = delete;
-
-private:
-    const wchar_t* m_name;
-};
+using testing_support::EnvironmentOverride;
 
 // Copies the stand-in localisation library to a path of the test's choice.
 inline void PlaceLocalizationLibrary(const std::wstring& path) {

@@ -12,28 +12,14 @@
 using send_tests::ListNames;
 using send_tests::Narrow;
 using send_tests::ReadLongPathFile;
+using send_tests::SendInto;
+using send_tests::SendOutcome;
 using send_tests::WriteLongPathFile;
 using testing_support::ImportHook;
 using testing_support::ReadFileBytes;
 using testing_support::ScratchFolder;
 using testing_support::WriteFileBytes;
 using Names = std::vector<std::wstring>;
-
-namespace {
-
-struct SendOutcome {
-    int status;
-    std::wstring savedAs;
-};
-
-SendOutcome SendInto(const std::wstring& folder, const std::wstring& source, bool deleteSource) {
-    PluginSend2Folder sender;
-    sender.SetFolder(MyFolderPath(folder));
-    int status = sender.Send(MyFilePath(source), deleteSource);
-    return {status, sender.GetDestinationFilePath().GetPath()};
-}
-
-}  // namespace
 
 TEST(NumberedName, NameForShortensOnlyTheStemAndOnlyWhenItMust) {
     const std::wstring pair = L"\xD83D\xDE00";  // one character in two UTF-16 units

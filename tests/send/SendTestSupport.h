@@ -1,9 +1,12 @@
 // Small helpers of the sending-engine tests.
 #pragma once
 
+#include "send/PluginSender.h"
+#include "send/SendStatus.h"
 #include "support/MyPath.h"
 #include "tests/common/TestSupport.h"
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -49,6 +52,22 @@ inline std::string Narrow(const std::wstring& text) {
     std::string result;
     for (wchar_t c : text) result += c < 128 ? static_cast<char>(c) : '?';
     return result;
+}
+
+// What a folder sender answered for one file, and the name it saved it under.
+struct SendOutcome {
+    int status;
+    std::wstring savedAs;
+};
+
+// Sends one file into the folder with a new folder sender, as the file manager does.
+inline SendOutcome SendInto(const std::wstring& folder, const std::wstring& source, bool deleteSource) {
+    PluginSend2Folder sender;
+    EXPECT_EQ(sender.GetStatus(), send_status::kNotSentYet);
+    sender.SetFolder(MyFolderPath(folder));
+    int status = sender.Send(MyFilePath(source), deleteSource);
+    EXPECT_EQ(status, sender.GetStatus());
+    return {status, sender.GetDestinationFilePath().GetPath()};
 }
 
 }  // namespace send_tests

@@ -7,6 +7,8 @@
 
 using send_tests::ListNames;
 using send_tests::ReadLongPathFile;
+using send_tests::SendInto;
+using send_tests::SendOutcome;
 using send_tests::WriteLongPathFile;
 using testing_support::ReadFileBytes;
 using testing_support::ScratchFolder;
@@ -14,20 +16,6 @@ using testing_support::WriteFileBytes;
 using Names = std::vector<std::wstring>;
 
 namespace {
-
-struct SendOutcome {
-    int status;
-    std::wstring savedAs;
-};
-
-SendOutcome SendInto(const std::wstring& folder, const std::wstring& source, bool deleteSource) {
-    PluginSend2Folder sender;
-    EXPECT_EQ(sender.GetStatus(), send_status::kNotSentYet);
-    sender.SetFolder(MyFolderPath(folder));
-    int status = sender.Send(MyFilePath(source), deleteSource);
-    EXPECT_EQ(status, sender.GetStatus());
-    return {status, sender.GetDestinationFilePath().GetPath()};
-}
 
 class SenderTest : public ::testing::Test {
 protected:
